@@ -1,0 +1,59 @@
+// ZvAutoUpdate.dll: the entry point.
+//
+//   int result = DoAction(&configuration, action);
+//
+// Actions: 1 interactive update (or a silent check when the host asks for no
+// dialogs), 2 customer-data upload, 3 availability check, 4 download of the
+// patch installer. The call blocks on the caller's thread until the action
+// has ended. Only one DoAction call may be under way in a process at a time.
+//
+// Result codes:
+//   1  action 1: ended without an install decision (no update, dialog closed,
+//                or a silent check); action 2: uploaded; action 3: an update
+//                is available; action 4: installer downloaded and handed over
+//   2  action 2: upload failed; action 3: no update, or the check failed
+//   3  null configuration, or action 0
+//   4  action outside 1..4
+//   7  action 1: the user cancelled the install dialog
+//   8  action 1: install now
+//   9  action 1: install when the program closes
+//  10  action 4: no download address after the check
+//  11  action 2: the host named no customer-data file
+//  12  action 1: cancelled while the installer's signature was being checked
+//  15  action 1: the progress dialog was cancelled or the download failed;
+//      action 4: the transfer failed
+#pragma once
+
+#include "UpdateConfiguration2.h"
+
+enum ZvAutoUpdateAction {
+    ZVAU_ACTION_UPDATE = 1,
+    ZVAU_ACTION_UPLOAD_CRM = 2,
+    ZVAU_ACTION_CHECK = 3,
+    ZVAU_ACTION_DOWNLOAD = 4,
+};
+
+enum ZvAutoUpdateResult {
+    ZVAU_RESULT_OK = 1,
+    ZVAU_RESULT_FAILED = 2,
+    ZVAU_RESULT_BAD_ARGUMENT = 3,
+    ZVAU_RESULT_UNKNOWN_ACTION = 4,
+    ZVAU_RESULT_INSTALL_CANCELLED = 7,
+    ZVAU_RESULT_INSTALL_NOW = 8,
+    ZVAU_RESULT_INSTALL_LATER = 9,
+    ZVAU_RESULT_NO_DOWNLOAD_URL = 10,
+    ZVAU_RESULT_NO_CRM_FILE = 11,
+    ZVAU_RESULT_CANCELLED_DURING_CHECK = 12,
+    ZVAU_RESULT_TRANSFER_CANCELLED = 15,
+};
+
+#if defined(ZVAUTOUPDATE_BUILDING_DLL) || defined(ZVAUTOUPDATE_STATIC)
+#define ZVAUTOUPDATE_ENTRY
+#else
+#define ZVAUTOUPDATE_ENTRY __declspec(dllimport)
+#endif
+
+extern "C" ZVAUTOUPDATE_ENTRY int DoAction(ZvAutoUpdate::CUpdateConfiguration2* configuration, int action);
+
+// For hosts that load the library with LoadLibraryW/GetProcAddress.
+typedef int (*ZvDoActionFn)(ZvAutoUpdate::CUpdateConfiguration2* configuration, int action);

@@ -1,0 +1,10 @@
+#include "ZorvaFont.h"
+
+namespace ZorvaFont {
+
+bool Initialize()
+{
+    return true;
+}
+
+} // namespace ZorvaFont

@@ -1,0 +1,44 @@
+#!/bin/bash
+# Sourced by the test and demo scripts: a private X display (Xvfb) and a
+# persistent wineserver for the build tree's own Wine prefix, warmed up inside
+# that display. zv_wine_session_end stops both.
+#
+# The server and its helpers must not inherit our pipes (or ctest would wait
+# for them forever): every Wine start here has its streams redirected.
+
+zv_wine_session_begin() {
+    local prefix=$1
+    export WINEPREFIX=$prefix
+    export WINEDEBUG=-all
+    unset http_proxy https_proxy ftp_proxy all_proxy no_proxy HTTP_PROXY HTTPS_PROXY FTP_PROXY ALL_PROXY NO_PROXY
+
+    local n
+    for n in $(seq 90 140); do
+        [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] || break
+    done
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
+    ZV_XVFB_PID=$!
+    export DISPLAY=":$n"
+    local i
+    for i in $(seq 1 50); do
+        [ -e "/tmp/.X11-unix/X$n" ] && break
+        sleep 0.1
+    done
+
+    local fresh=0
+    [ -f "$prefix/system.reg" ] || fresh=1
+    mkdir -p "$prefix"
+    wineserver -p </dev/null >/dev/null 2>&1
+    # No Mono/Gecko install prompts while the prefix is created.
+    WINEDLLOVERRIDES="mscoree,mshtml=" /usr/lib/wine/wine64 wineboot -i </dev/null >/dev/null 2>&1 || true
+    if [ $fresh = 1 ]; then
+        # Dialogs do not wait for a window manager that Xvfb does not have.
+        /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1 || true
+    fi
+}
+
+zv_wine_session_end() {
+    wineserver -k </dev/null >/dev/null 2>&1 || true
+    [ -n "${ZV_XVFB_PID:-}" ] && kill "$ZV_XVFB_PID" 2>/dev/null || true
+    ZV_XVFB_PID=
+}
