@@ -1,13 +1,15 @@
 #!/bin/bash
 # Configures and builds both architectures: build/x64 and build/x86.
 # Usage: tools/build.sh [x64|x86|all]
+# ZV_BUILD_ROOT selects another build folder (default: build), e.g. for a
+# second working build beside the main one.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 which=${1:-all}
 jobs=$(nproc 2>/dev/null || echo 2)
 
 build() {
-    local arch=$1 toolchain=$2 dir="$root/build/$1"
+    local arch=$1 toolchain=$2 dir="$root/${ZV_BUILD_ROOT:-build}/$1"
     if [ ! -f "$dir/CMakeCache.txt" ]; then
         cmake -S "$root" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$toolchain" -DCMAKE_BUILD_TYPE=Release >/dev/null
     fi
