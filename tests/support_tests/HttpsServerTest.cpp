@@ -4,12 +4,14 @@
 #include "WinInetClient.h"
 #include "support/Fixtures.h"
 #include "support/LoopbackHttpServer.h"
+#include "support/Threads.h"
 
 #include <wininet.h>
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 
 namespace {
@@ -117,13 +119,21 @@ TEST_F(Https, WrongHostNameIsRefused)
 
 TEST_F(Https, TlsFrontStopsWithTheServer)
 {
-    unsigned short port;
-    {
-        LoopbackHttpServer server(Tls::Trusted);
-        ASSERT_TRUE(server.IsRunning()) << server.Error();
-        port = server.Port();
-        EXPECT_TRUE(zvtest::CanConnect(port));
-    }
+    // Even with a download stalled in the middle.
+    auto server = std::make_unique<LoopbackHttpServer>(Tls::Trusted);
+    ASSERT_TRUE(server->IsRunning()) << server->Error();
+    unsigned short port = server->Port();
+    server->Route("/stall", HttpResponse::Pattern(100000).StallAfter(1000));
+    std::wstring url = server->Url("/stall");
+    FetchResult r;
+    HANDLE client = zvtest::StartThread([&] { r = Fetch(url); });
+    ASSERT_TRUE(server->WaitForStall(10000));
+    ULONGLONG start = GetTickCount64();
+    server.reset();
+    EXPECT_LT(GetTickCount64() - start, 5000u);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(client, 10000));
+    CloseHandle(client);
+    EXPECT_EQ(zvtest::PatternBytes(0, 1000), r.body);
     EXPECT_FALSE(zvtest::CanConnect(port));
 
     // Several HTTPS servers side by side, each with its own front.
