@@ -103,9 +103,12 @@ ReadResult ReadWholeFile(const std::wstring& path, unsigned long waitMillisecond
             error = GetLastError();
         } else {
             LARGE_INTEGER size = {};
-            bool ok = GetFileSizeEx(file, &size) != 0;
-            if (!ok)
+            // Only disk files: a device name (CON, a pipe) could block a read forever.
+            bool ok = GetFileType(file) == FILE_TYPE_DISK;
+            if (ok && !GetFileSizeEx(file, &size)) {
                 error = GetLastError();
+                ok = false;
+            }
             else if (size.QuadPart > static_cast<LONGLONG>(CZVIniFileReader::kMaxFileBytes))
                 ok = false;
             if (ok) {
@@ -286,7 +289,10 @@ void Include(CZVIniContent& content, const std::wstring& name, LoadContext& cont
         ++content.includeErrors;
         return;
     }
-    content.includeErrors += included->includeErrors;
+    // Counted through every level; saturates, as a graph of includes can
+    // reach one failing include along very many paths.
+    const unsigned long room = 0xFFFFFFFFul - content.includeErrors;
+    content.includeErrors += included->includeErrors < room ? included->includeErrors : room;
     for (size_t s = 0; s < included->sections.GetCount(); ++s) {
         const auto& section = included->sections.GetAt(s);
         CZvStringMap& target = content.sections.Add(section.name);
@@ -502,13 +508,29 @@ void RemoveKeyLines(CZVIniContent& content, const std::wstring& section, const s
     lines.resize(kept);
 }
 
+// What the parser reads back from "key=value": no blanks at the ends, and no
+// surrounding quotes while the content strips them.
+std::wstring ValueAsRead(const std::wstring& value, bool stripQuotes)
+{
+    size_t first = 0, last = value.size();
+    while (first < last && IsBlank(value[first]))
+        ++first;
+    while (last > first && IsBlank(value[last - 1]))
+        --last;
+    if (stripQuotes && HasQuotes(value.data() + first, last - first)) {
+        ++first;
+        --last;
+    }
+    return value.substr(first, last - first);
+}
+
 void SetValue(CZVIniContent& content, const std::wstring& sectionName, const std::wstring& keyName,
               const std::wstring& value)
 {
     CZvStringMap& map = EnsureSection(content, sectionName);
     const std::wstring& sectionSpelling =
         content.sections.GetAt(static_cast<size_t>(content.sections.Find(sectionName))).name;
-    map.Set(keyName, value);
+    map.Set(keyName, ValueAsRead(value, content.stripQuotes));
     const std::wstring keySpelling = map.GetAt(static_cast<size_t>(map.Find(keyName))).name;
     const std::wstring section = ZvIni::FoldName(sectionName);
     const std::wstring key = ZvIni::FoldName(keyName);

@@ -133,10 +133,15 @@ public:
     // The value's leading decimal integer (as _wtoi), or defaultValue.
     virtual int GetProfileInt(const wchar_t* section, const wchar_t* key, int defaultValue) const;
     // Sets a value (creating section and key), removes a key (value null) or
-    // a whole section (key null). 1 on success (also when there was nothing
-    // to remove); 0 when not loaded, the section is null, or a name or value
-    // cannot be stored in a file (line breaks; "=" in a key; "]" in a
-    // section name).
+    // a whole section (key null). The value is kept as it will read back from
+    // the written file: without blanks at its ends, and without surrounding
+    // double quotes while the content strips them. Returns 1 on success (also
+    // when there was nothing to remove); 0 when not loaded, the section is
+    // null, or a name or value cannot be stored in a file (line breaks; "="
+    // in a key, or blanks at its ends, or ";", "#", "[" or "$" first; "]" in
+    // a section name). Removed keys and sections that an included file
+    // supplies come back when the written file is read again (the include
+    // line stays).
     virtual int WriteProfileString(const wchar_t* section, const wchar_t* key, const wchar_t* value);
     // Makes the section hold exactly these keys and values: existing keys
     // keep their lines (and comments around them), missing ones are added in
