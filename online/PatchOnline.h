@@ -1,21 +1,74 @@
-// CPatchOnline: the availability check (action 3) and the download of the
-// patch installer (action 4).
+// CPatchOnline: the update query, the availability check (action 3) and the
+// download of the patch installer (action 4).
+//
+// The constructor builds the query URL once from the configuration:
+//
+//   <GetUpdateURL>?format=html&program=P&program_language=L
+//                 &program_platform=win-x86|win-x64&program_version=V[&serial=S]
+//
+// Parameters are kept in name order by ZvURL; values are sent as the host
+// gives them (nothing is escaped). "serial" is sent only over HTTPS, and only
+// when GetSendSerialNumber is true and the serial number is not empty; the
+// refusals are logged. The URL is logged as
+// "CPatchOnline::BuildURL(): <url>.".
+//
+// IsAvailable stores the server's answer as result.xml and Download stores
+// the installer under GetInstallerFileName, both in GetDownloadFolder (a
+// path whose last component is replaced by the file name: give it with a
+// trailing backslash) or in the temporary folder. Both files stay on disk;
+// existing files are replaced.
 #pragma once
 
 #include "UpdateConfiguration2.h"
+#include "online/PatchInfo.h"
+
+#include "ZvOSAL/ZvPath.h"
+#include "ZvOSAL/ZvString.h"
+#include "ZvOSAL/ZvURL.h"
 
 class CPatchOnline {
 public:
+    // configuration may be null: the query URL then stays empty, IsAvailable
+    // returns 2 and Download 3.
     explicit CPatchOnline(ZvAutoUpdate::CUpdateConfiguration2* configuration);
+    virtual ~CPatchOnline();
 
     CPatchOnline(const CPatchOnline&) = delete;
     CPatchOnline& operator=(const CPatchOnline&) = delete;
 
-    // 1: an update is available; 2: none, or the check failed.
-    int IsAvailable(bool reportToHost);
-    // 1: downloaded and handed over; 10: no download address; 15: failed.
-    int Download(bool reportToHost);
+    // "result.xml": the name under which the server's answer is stored.
+    virtual ZvOSAL::ZvString GetResultFileName();
+    // Fills the query URL from the configuration (called by the constructor).
+    virtual void BuildURL();
+
+    // Sends the query and stores the answer. 1: the answer has a known length
+    // (Content-Length or chunked) and, when parse is true, describes a usable
+    // patch, whose version and release notes the host then receives through
+    // SetNewVersion and SetReleaseNotes; 2: anything else.
+    int IsAvailable(bool parse);
+    // Downloads the installer named by the answer, checking first when no
+    // download address is known yet. With notify true the host observes the
+    // transfer (SetDownloadSize, OnDownloadProgress, IsCancelRequested) and
+    // receives the file through AddInstallerFile. 1: downloaded; 3: no
+    // configuration; 10: no download address; 15: failed or cancelled (a
+    // partial file stays).
+    int Download(bool notify);
+
+    CPatchInfo& GetPatchInfo() { return m_patchInfo; }
+    ZvOSAL::ZvPath& GetLocalFile() { return m_localFile; }
+    ZvOSAL::ZvURL& GetQueryURL() { return m_queryURL; }
+    // Content length reported by the last availability check (0 when the
+    // answer was chunked or had none).
+    long long GetContentLength() const { return m_contentLength; }
 
 private:
+    void Log(const ZvOSAL::ZvString& line);
+    // The download folder, or the temporary folder, with fileName as its file.
+    ZvOSAL::ZvPath LocalFile(const ZvOSAL::ZvString& fileName);
+
+    CPatchInfo m_patchInfo;
     ZvAutoUpdate::CUpdateConfiguration2* m_configuration;
+    ZvOSAL::ZvPath m_localFile;
+    ZvOSAL::ZvURL m_queryURL;
+    long long m_contentLength;
 };
