@@ -5,7 +5,10 @@
  * that the library's calls land in the right slots with the right arguments. */
 #include <windows.h>
 #include <stdio.h>
+#include <string.h>
 #include <wchar.h>
+
+#include "ForeignHostServer.h"
 
 #if defined(__i386__)
 #define SLOT __attribute__((thiscall))
@@ -75,6 +78,8 @@ struct Host {
 };
 
 static Host* g_expectedHost;
+/* Port 9 (discard) has no listener: the check fails. Set to a real server later. */
+static wchar_t g_updateURL[256] = L"http://127.0.0.1:9/update";
 
 static void Record(Host* self, int slot, const wchar_t* text, int i, long long i64)
 {
@@ -107,7 +112,7 @@ GETTER(GetDownloadFolder, const wchar_t*, NULL)
 GETTER(GetInstallerFileName, const wchar_t*, L"ForeignSetup.exe")
 GETTER(GetProgram, const wchar_t*, L"ForeignProgram")
 GETTER(GetProductName, const wchar_t*, L"Foreign Product")
-GETTER(GetUpdateURL, const wchar_t*, L"http://127.0.0.1:9/update")
+GETTER(GetUpdateURL, const wchar_t*, g_updateURL)
 GETTER(GetCRMRedirectURL, const wchar_t*, L"http://127.0.0.1:9/redirect")
 GETTER(GetProgramLanguage, const wchar_t*, L"en")
 GETTER(GetProgramVersion, const wchar_t*, L"1.2.3.4")
@@ -214,9 +219,82 @@ int main(void)
     Check(result == 2, "DoAction(host, 3) without a server == 2");
     Check(host.wrongThis == 0, "every call arrived with this host as 'this'");
     Check(host.calls[S_Log] > 0, "the check logged through the Log slot");
-    Check(wcsncmp(host.lastText[S_Log], L"CPatchOnline::", 14) == 0, "log line starts with CPatchOnline::");
+    Check(wcscmp(host.lastText[S_Log],
+                 L"CPatchOnline::BuildURL(): http://127.0.0.1:9/update?format=html&program=ForeignProgram"
+                 L"&program_language=en&program_platform=win-x64&program_version=1.2.3.4.") == 0,
+          "the query URL is logged with the host's texts");
     Check(host.calls[S_AddInstallerFile] == 0 && host.calls[S_SetNewVersion] == 0,
           "no installer or new version reported by a failed check");
+
+    /* Actions 3 and 4 against a real server: every text and number reaches
+     * its slot, 64-bit sizes included. */
+    {
+        static const char document[] =
+            "<patch url=\"%ls\" filesize=\"70000\" version=\"3.2.1\" pug_installer=\"5\">"
+            "<![CDATA[<p>Foreign notes</p>]]></patch>";
+        char body[1024];
+        wchar_t setupURL[256];
+        char target[512];
+        int count;
+        FhServer* server = fh_server_start();
+        Check(server != NULL, "loopback server started");
+        if (server) {
+            fh_server_url(server, "/update", g_updateURL, 256);
+            fh_server_url(server, "/ForeignSetup.exe", setupURL, 256);
+            snprintf(body, sizeof body, document, setupURL);
+            fh_server_route(server, "/update", body);
+            fh_server_route_pattern(server, "/ForeignSetup.exe", 70000);
+
+            Reset(&host);
+            result = doAction(&host, 3);
+            Check(result == 1, "DoAction(host, 3) with an update on the server == 1");
+            Check(host.wrongThis == 0, "every call of action 3 arrived with this host as 'this'");
+            Check(wcscmp(host.lastText[S_SetNewVersion], L"3.2.1.0") == 0, "SetNewVersion got the version");
+            Check(wcscmp(host.lastText[S_SetReleaseNotes], L"<p>Foreign notes</p>") == 0,
+                  "SetReleaseNotes got the notes");
+            Check(host.calls[S_GetPlatform] == 2 && host.calls[S_GetSendSerialNumber] == 1 &&
+                      host.calls[S_GetSerialNumber] == 0,
+                  "platform asked twice, serial flag once, no serial over http");
+            Check(host.calls[S_GetProgram] == 1 && host.calls[S_GetProgramVersion] == 1 &&
+                      host.calls[S_GetProgramLanguage] == 1 && host.calls[S_GetDownloadFolder] == 1,
+                  "identity and folder asked once each");
+            fh_server_target(server, 0, target, sizeof target);
+            Check(strcmp(target, "/update?format=html&program=ForeignProgram&program_language=en"
+                                 "&program_platform=win-x64&program_version=1.2.3.4") == 0,
+                  "the server saw the host's texts in the query");
+
+            Reset(&host);
+            result = doAction(&host, 4);
+            Check(result == 1, "DoAction(host, 4) == 1");
+            Check(host.wrongThis == 0, "every call of action 4 arrived with this host as 'this'");
+            Check(host.calls[S_AddInstallerFile] == 1 && host.lastInt[S_AddInstallerFile] == 5,
+                  "AddInstallerFile once, with the pug_installer value");
+            count = (int)wcslen(host.lastText[S_AddInstallerFile]);
+            Check(count > 17 && wcscmp(host.lastText[S_AddInstallerFile] + count - 17, L"\\ForeignSetup.exe") == 0,
+                  "AddInstallerFile got the installer's path");
+            Check(host.calls[S_SetDownloadSize] == 1 && host.lastInt64[S_SetDownloadSize] == 70000,
+                  "SetDownloadSize got the 64-bit length");
+            Check(host.calls[S_OnDownloadProgress] >= 2 && host.lastInt64[S_OnDownloadProgress] == 70000,
+                  "OnDownloadProgress got the 64-bit byte counts");
+            Check(host.calls[S_IsCancelRequested] == host.calls[S_OnDownloadProgress], "cancel polled per block");
+            Check(host.calls[S_OnDownloadBegin] == 1 && host.calls[S_OnDownloadEnd] == 1, "begin and end once");
+            Check(host.calls[S_GetInstallerFileName] == 1 && host.calls[S_GetNotifyDownload] == 2,
+                  "installer name once, notify flag twice");
+            count = fh_server_request_count(server);
+            Check(count == 3, "one request for action 3, two for action 4");
+            if (host.calls[S_AddInstallerFile] == 1)
+                DeleteFileW(host.lastText[S_AddInstallerFile]);
+            {
+                wchar_t xml[MAX_PATH + 16];
+                DWORD n = GetTempPathW(MAX_PATH, xml);
+                if (n > 0 && n < MAX_PATH) {
+                    wcscat(xml, L"result.xml");
+                    DeleteFileW(xml);
+                }
+            }
+            fh_server_stop(server);
+        }
+    }
 
     printf("%d passed, %d failed\n", g_passed, g_failed);
     FreeLibrary(dll);
