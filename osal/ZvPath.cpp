@@ -245,10 +245,11 @@ const KNOWNFOLDERID* KnownFolderOf(int csidl)
 
 ZvString ShellFolderPath(int csidl)
 {
+    // The path the shell writes counts, also when it reports that the folder
+    // does not exist yet (the call does not create it).
     wchar_t buffer[MAX_PATH];
     buffer[0] = 0;
-    if (!SHGetSpecialFolderPathW(nullptr, buffer, csidl, FALSE))
-        buffer[0] = 0;
+    SHGetSpecialFolderPathW(nullptr, buffer, csidl, FALSE);
     buffer[MAX_PATH - 1] = 0;
     ZvString result(buffer);
     if (!result.IsEmpty())
