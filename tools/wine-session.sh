@@ -34,6 +34,13 @@ zv_wine_session_begin() {
     if [ $fresh = 1 ]; then
         # Dialogs do not wait for a window manager that Xvfb does not have.
         /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1 || true
+        # Chinese, Japanese and Korean texts: link the dialog fonts to the
+        # installed CJK font (Wine's default links name fonts that are absent).
+        local face
+        for face in "Tahoma" "Microsoft Sans Serif" "MS Sans Serif" "MS Shell Dlg" "MS Shell Dlg 2"; do
+            /usr/lib/wine/wine64 reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+                /v "$face" /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f </dev/null >/dev/null 2>&1 || true
+        done
     fi
 }
 
