@@ -243,7 +243,7 @@ void CPatchInfo::Read(const ZvPath& path)
     }
 }
 
-bool CPatchInfo::IsValid()
+bool CPatchInfo::IsValid() const
 {
     if (m_fileSize == 0)
         return false;

@@ -43,7 +43,7 @@ public:
     // True when the fields describe a usable patch: a non-zero file size, a
     // version other than 0.0.0.0, a description (or an HTML page already
     // saved) and a download address.
-    bool IsValid();
+    bool IsValid() const;
     // Writes the description, UTF-8 without a byte-order mark, to path with
     // the extension replaced by ".html" (result.xml -> result.html in the
     // same folder), replacing an existing file. Remembers that page's path
@@ -53,9 +53,13 @@ public:
     int GetPugInstaller() const { return m_pugInstaller; }
     long long GetFileSize() const { return m_fileSize; }
     ZvOSAL::ZvPath& GetHtmlPath() { return m_htmlPath; }
+    const ZvOSAL::ZvPath& GetHtmlPath() const { return m_htmlPath; }
     ZvOSAL::ZvString& GetDescription() { return m_description; }
+    const ZvOSAL::ZvString& GetDescription() const { return m_description; }
     ZvOSAL::ZvURL& GetUrl() { return m_url; }
+    const ZvOSAL::ZvURL& GetUrl() const { return m_url; }
     ZvOSAL::ZvVersion& GetVersion() { return m_version; }
+    const ZvOSAL::ZvVersion& GetVersion() const { return m_version; }
 
 private:
     int m_pugInstaller;
