@@ -1,0 +1,184 @@
+#include "dialogs/BaseDlg.h"
+
+#include "dialogs/DialogTemplate.h"
+#include "osal/LibraryModule.h"
+#include "osal/ResourceLanguage.h"
+#include "toolkit/ZVControls.h"
+#include "toolkit/ZVToolkit.h"
+#include "update/Updater.h"
+
+#include <atomic>
+#include <vector>
+
+using ZvOSAL::ZvPath;
+using ZvOSAL::ZvString;
+
+namespace {
+
+std::atomic<ZvAutoUpdate::CUpdateConfiguration2*> g_languageOverride{nullptr};
+
+unsigned int MeasureDpi()
+{
+    unsigned int dpi = 96;
+    if (HDC dc = CreateDCW(L"DISPLAY", nullptr, nullptr, nullptr)) {
+        dpi = static_cast<unsigned int>(GetDeviceCaps(dc, LOGPIXELSY));
+        DeleteDC(dc);
+    }
+    return CBaseDlg::CapDpi(dpi);
+}
+
+// The string-table block of id in exactly language (never 0, which the
+// loader reads as "any language").
+bool FindStringInBlock(UINT id, LANGID language, ZvString& text)
+{
+    if (language == 0 || id > 0xFFFF)
+        return false;
+    HMODULE module = ZvOSAL::LibraryModule();
+    HRSRC info = FindResourceExW(module, RT_STRING, MAKEINTRESOURCEW(id / 16 + 1), language);
+    if (!info)
+        return false;
+    HGLOBAL handle = LoadResource(module, info);
+    const WORD* block = handle ? static_cast<const WORD*>(LockResource(handle)) : nullptr;
+    if (!block)
+        return false;
+    const WORD* end = block + SizeofResource(module, info) / sizeof(WORD);
+    const WORD* entry = block;
+    for (UINT skip = id % 16; skip > 0; --skip) {
+        if (entry >= end)
+            return false;
+        entry += 1 + *entry;
+    }
+    if (entry >= end || entry + 1 + *entry > end)
+        return false;
+    text = ZvString(reinterpret_cast<const wchar_t*>(entry + 1), static_cast<int>(*entry));
+    return true;
+}
+
+} // namespace
+
+CBaseDlg::CBaseDlg(UINT, ZvAutoUpdate::CUpdateConfiguration2* configuration, HWND parent)
+    : m_configuration(configuration), m_placeholder(L"$ZORVA$"), m_parent(parent), m_dpi(MeasureDpi())
+{
+}
+
+CBaseDlg::~CBaseDlg() = default;
+
+void CBaseDlg::UpdateDpi() { m_dpi = MeasureDpi(); }
+
+void CBaseDlg::SetLanguageConfigurationOverride(ZvAutoUpdate::CUpdateConfiguration2* configuration)
+{
+    g_languageOverride = configuration;
+}
+
+ZvPath CBaseDlg::GetSkinFolder()
+{
+    wchar_t module[MAX_PATH * 4] = {};
+    const DWORD length = GetModuleFileNameW(nullptr, module, MAX_PATH * 4);
+    ZvString folder(module, length < MAX_PATH * 4 ? static_cast<int>(length) : 0);
+    const int slash = folder.ReverseFind(L'\\');
+    folder = slash >= 0 ? folder.Left(slash + 1) : ZvString();
+    if (!m_configuration)
+        return ZvPath(folder);
+    if (const wchar_t* skin = m_configuration->GetSkinPath()) {
+        // An answer, even an empty one, is the skin folder as given.
+        ZvString path(skin);
+        if (!path.IsEmpty() && path[path.GetLength() - 1] != L'\\' && path[path.GetLength() - 1] != L'/')
+            path += L"\\";
+        return ZvPath(path);
+    }
+    folder += L"Bitmaps\\ZvAutoUpdate\\";
+    return ZvPath(folder);
+}
+
+LANGID CBaseDlg::GetUILanguage()
+{
+    ZvAutoUpdate::CUpdateConfiguration2* configuration = g_languageOverride.load();
+    if (!configuration)
+        configuration = CUpdater::GetCurrentConfiguration();
+    if (!configuration)
+        return ZvOSAL::kFallbackResourceLanguage;
+    const LANGID language = ZVToolkit::SetUILanguageCode(configuration->GetProgramLanguage());
+    // Strings read through ZvString follow the dialogs' language.
+    ZvOSAL::SetResourceLanguage(language);
+    return language;
+}
+
+ZvString CBaseDlg::LoadUIString(UINT id)
+{
+    const LANGID language = GetUILanguage();
+    ZvString text;
+    // The block in the user interface language, else the English (United
+    // Kingdom) block; a block found is final, even when the entry is empty.
+    HMODULE module = ZvOSAL::LibraryModule();
+    const bool inLanguage = language != 0 && id <= 0xFFFF &&
+                            FindResourceExW(module, RT_STRING, MAKEINTRESOURCEW(id / 16 + 1), language) != nullptr;
+    if (FindStringInBlock(id, inLanguage ? language : ZvOSAL::kFallbackResourceLanguage, text))
+        return text;
+    // The standard loader as the last resort.
+    const wchar_t* resource = nullptr;
+    const int length = LoadStringW(module, id, reinterpret_cast<LPWSTR>(&resource), 0);
+    return length > 0 && resource ? ZvString(resource, length) : ZvString();
+}
+
+INT_PTR CBaseDlg::DoModal()
+{
+    const LANGID language = GetUILanguage();
+    const UINT templateId = GetTemplateID();
+    DialogTemplateResource found;
+    if (!FindDialogTemplate(templateId, language, found) || !found.data)
+        return -1;
+    if (!InitModalIndirect(found.data, m_parent))
+        return -1;
+    return CZV_BeautyDialog::DoModal();
+}
+
+BOOL CBaseDlg::OnInitDialog()
+{
+    ZVToolkit::SetDpiScaling(true, m_dpi, m_dpi);
+    RegisterControls();
+    ZvString folder = GetSkinFolder().ToString();
+    folder += L"Dialogs\\";
+    LoadDescription(folder, GetDescriptionFileName(), m_hWnd);
+
+    if (HWND frame = FindControl(ZV_MAIN_AREA_FRAME_NAME)) {
+        RECT client = {}, rect = {};
+        GetClientRect(m_hWnd, &client);
+        GetWindowRect(frame, &rect);
+        MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&rect), 2);
+        const int gap = client.bottom - rect.bottom;
+        const int scaled = MulDiv(gap, static_cast<int>(m_dpi), 96);
+        const int bottom = client.bottom - scaled;
+        SetWindowPos(frame, HWND_TOP, rect.left, rect.top, rect.right - rect.left, bottom - rect.top,
+                     SWP_NOACTIVATE);
+    }
+    return CZV_BeautyDialog::OnInitDialog();
+}
+
+void CBaseDlg::ShowControl(UINT id, bool show)
+{
+    if (HWND child = m_hWnd ? GetDlgItem(m_hWnd, static_cast<int>(id)) : nullptr)
+        ::ShowWindow(child, show ? SW_SHOW : SW_HIDE);
+}
+
+void CBaseDlg::SetControlCheck(UINT id, int state)
+{
+    HWND child = m_hWnd ? GetDlgItem(m_hWnd, static_cast<int>(id)) : nullptr;
+    if (CZV_UniButton* button = dynamic_cast<CZV_UniButton*>(CZV_ControlBase::FromHandle(child)))
+        button->SetCheck(state);
+}
+
+void CBaseDlg::ReplacePlaceholder(HWND control)
+{
+    if (!m_configuration || !control || !IsWindow(control))
+        return;
+    const int length = GetWindowTextLengthW(control);
+    std::vector<wchar_t> buffer(static_cast<size_t>(length > 0 ? length : 0) + 1, 0);
+    const int got = ::GetWindowTextW(control, buffer.data(), length + 1);
+    ZvString text(buffer.data(), got > 0 ? got : 0);
+    const wchar_t* product = m_configuration->GetProductName();
+    text.Replace(m_placeholder, product ? product : L"");
+    ::SetWindowTextW(control, text);
+}
+
+void CBaseDlg::BeginModalState() { CZV_BeautyDialog::BeginModalState(); }
+void CBaseDlg::EndModalState() { CZV_BeautyDialog::EndModalState(); }

@@ -1,0 +1,89 @@
+// CBaseDlg: the base of the library's four dialogs. It picks the template and
+// the texts in the user interface language (English (United Kingdom), 2057,
+// as the fallback), finds the skin folder, has the toolkit read the dialog's
+// description file from its "Dialogs\" subfolder, scales for the display's
+// DPI (capped at 168) and replaces the product placeholder "$ZORVA$".
+//
+// A derived dialog supplies RegisterControls, GetDescriptionFileName,
+// GetTemplateID and DoDataExchange (BindControl for its member controls),
+// and an OnInitDialog that first calls CBaseDlg::OnInitDialog.
+#pragma once
+
+#include "UpdateConfiguration2.h"
+#include "ZvOSAL/ZvPath.h"
+#include "ZvOSAL/ZvString.h"
+#include "toolkit/ZVBeautyDialog.h"
+
+#include <windows.h>
+
+class CBaseDlg : public CZV_BeautyDialog {
+public:
+    // templateId is the derived dialog's template; the base does not keep
+    // it (GetTemplateID answers at DoModal). configuration and parent may be
+    // null.
+    CBaseDlg(UINT templateId, ZvAutoUpdate::CUpdateConfiguration2* configuration, HWND parent);
+    ~CBaseDlg() override;
+
+    // Registers the dialog's controls with the designer (RegisterControl).
+    virtual void RegisterControls() = 0;
+    // The description file's name ("Update.ini").
+    virtual ZvOSAL::ZvString GetDescriptionFileName() = 0;
+    // The template's resource id (1002).
+    virtual UINT GetTemplateID() = 0;
+
+    // Finds the template in the user interface language, then 2057, then
+    // any language; -1 when none is found or the dialog cannot be created,
+    // else the value passed to EndDialog.
+    INT_PTR DoModal() override;
+
+    // The skin folder (with a trailing "\" unless empty): the configuration's
+    // GetSkinPath when it answers a string (even an empty one), else
+    // Bitmaps\ZvAutoUpdate\ of the program's folder; without a configuration
+    // the program's folder.
+    ZvOSAL::ZvPath GetSkinFolder();
+    // Sets the toolkit language from the current workflow's configuration
+    // (GetProgramLanguage) and returns it; 2057 without a workflow.
+    LANGID GetUILanguage();
+    // String-table entry id in the user interface language (block fallback
+    // to 2057, then the module's standard string loader).
+    ZvOSAL::ZvString LoadUIString(UINT id);
+    // SW_SHOW / SW_HIDE the child with that id; nothing when there is none.
+    void ShowControl(UINT id, bool show);
+    // Ticks a skinned button child (CZV_UniButton) and redraws it.
+    void SetControlCheck(UINT id, int state);
+    // Replaces every "$ZORVA$" in the control's text with the product name;
+    // nothing without a configuration or window.
+    void ReplacePlaceholder(HWND control);
+    void ReplacePlaceholder(CZV_Wnd& control) { ReplacePlaceholder(control.GetSafeHwnd()); }
+
+    unsigned int GetDpi() const { return m_dpi; }
+    void UpdateDpi();
+    // The DPI cap: 96 * 7 / 4.
+    static constexpr unsigned int kMaxDpi = 168;
+    // The DPI rule for a measured value (96 when measuring failed).
+    static unsigned int CapDpi(unsigned int measured) { return measured > kMaxDpi ? kMaxDpi : measured; }
+
+    ZvAutoUpdate::CUpdateConfiguration2* GetConfiguration() const { return m_configuration; }
+    HWND GetParentWindow() const { return m_parent; }
+    const ZvOSAL::ZvString& GetPlaceholder() const { return m_placeholder; }
+
+    // The configuration used by GetUILanguage when no workflow is running
+    // (tests and embedders that show a dialog on its own); null by default.
+    static void SetLanguageConfigurationOverride(ZvAutoUpdate::CUpdateConfiguration2* configuration);
+
+    void BeginModalState() override;
+    void EndModalState() override;
+
+protected:
+    BOOL OnInitDialog() override;
+
+private:
+    ZvAutoUpdate::CUpdateConfiguration2* m_configuration;
+    ZvOSAL::ZvString m_placeholder;
+    HWND m_parent;
+    unsigned int m_dpi;
+};
+
+// The name of the control whose bottom is kept at its designed distance from
+// the dialog's bottom (scaled for DPI) by OnInitDialog.
+#define ZV_MAIN_AREA_FRAME_NAME L"IDC_GENERALCONTROLS_FRAME_MAIN_AREA"

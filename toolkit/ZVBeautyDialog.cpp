@@ -1,0 +1,221 @@
+#include "toolkit/ZVBeautyDialog.h"
+
+#include "ini/ZVIniFileReader.h"
+#include "osal/LibraryModule.h"
+#include "toolkit/ZVImage.h"
+
+#include <commctrl.h>
+
+using ZvOSAL::ZvString;
+
+namespace {
+const wchar_t kDialogProperty[] = L"ZV.BeautyDialog";
+}
+
+CZV_BeautyDialog::CZV_BeautyDialog() = default;
+
+CZV_BeautyDialog::~CZV_BeautyDialog()
+{
+    if (m_hWnd && IsWindow(m_hWnd))
+        RemovePropW(m_hWnd, kDialogProperty);
+    m_hWnd = nullptr;
+}
+
+bool CZV_BeautyDialog::InitModalIndirect(const DLGTEMPLATE* dialogTemplate, HWND owner)
+{
+    if (!dialogTemplate)
+        return false;
+    m_template = dialogTemplate;
+    m_owner = owner;
+    return true;
+}
+
+INT_PTR CZV_BeautyDialog::DoModal()
+{
+    if (!m_template || m_running)
+        return -1;
+    m_running = true;
+    // Templates may hold progress bars; their class must be registered.
+    INITCOMMONCONTROLSEX classes = {};
+    classes.dwSize = sizeof(classes);
+    classes.dwICC = ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES;
+    InitCommonControlsEx(&classes);
+    const INT_PTR result = DialogBoxIndirectParamW(ZvOSAL::LibraryModule(), m_template, m_owner,
+                                                   &CZV_BeautyDialog::StaticDialogProc,
+                                                   reinterpret_cast<LPARAM>(this));
+    m_running = false;
+    m_hWnd = nullptr;
+    return result;
+}
+
+void CZV_BeautyDialog::EndDialog(INT_PTR result)
+{
+    if (m_hWnd)
+        ::EndDialog(m_hWnd, result);
+}
+
+void CZV_BeautyDialog::BeginModalState()
+{
+    if (m_hWnd)
+        ::EnableWindow(m_hWnd, FALSE);
+}
+
+void CZV_BeautyDialog::EndModalState()
+{
+    if (m_hWnd)
+        ::EnableWindow(m_hWnd, TRUE);
+}
+
+bool CZV_BeautyDialog::BindControl(UINT id, CZV_ControlBase& control)
+{
+    HWND child = m_hWnd ? GetDlgItem(m_hWnd, static_cast<int>(id)) : nullptr;
+    if (!child)
+        return false;
+    if (control.m_hWnd == child)
+        return true;
+    return control.SubclassWindow(child);
+}
+
+BOOL CZV_BeautyDialog::OnInitDialog()
+{
+    DoDataExchange();
+    return TRUE;
+}
+
+void CZV_BeautyDialog::OnDescriptionLoaded(HWND dialog)
+{
+    // The dialog frame's look: [dialog] template= in dialogControlTemplateFile.
+    CZVIniFileReader* templates = GetDialogTemplateFile();
+    const ZvString section(GetDialogInfo().templateName.c_str());
+    LoadTemplate(templates, section);
+    m_hasBackEnd = ReadTemplateColor(L"backColorEnd", m_backEnd);
+    m_dialogBitmap = m_look.bitmap;
+    if (!GetDialogInfo().text.empty())
+        ::SetWindowTextW(dialog, GetDialogInfo().text.c_str());
+    InvalidateRect(dialog, nullptr, TRUE);
+}
+
+void CZV_BeautyDialog::PaintDialogBackground(HDC dc)
+{
+    RECT client = {};
+    GetClientRect(m_hWnd, &client);
+    if (!m_dialogBitmap.IsEmpty() && ZVImage::Draw(dc, client, m_dialogBitmap))
+        return;
+    if (m_look.hasBack && m_hasBackEnd) {
+        ZVImage::FillGradient(dc, client, m_look.back, m_backEnd);
+        return;
+    }
+    FillRect(dc, &client, m_backBrush ? m_backBrush : GetSysColorBrush(COLOR_BTNFACE));
+}
+
+bool CZV_BeautyDialog::OnCommand(WPARAM wParam, LPARAM)
+{
+    switch (LOWORD(wParam)) {
+    case IDOK:
+        OnOK();
+        return true;
+    case IDCANCEL:
+        OnCancel();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CZV_BeautyDialog::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    switch (message) {
+    case WM_COMMAND: {
+        if (lParam)
+            if (CZV_ControlBase* control = FromHandle(reinterpret_cast<HWND>(lParam)))
+                control->OnParentNotify(HIWORD(wParam));
+        return OnCommand(wParam, lParam);
+    }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORLISTBOX: {
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        if (CZV_ControlBase* control = FromHandle(reinterpret_cast<HWND>(lParam)))
+            if (HBRUSH brush = control->OnCtlColor(dc, message)) {
+                result = reinterpret_cast<LRESULT>(brush);
+                return true;
+            }
+        if (!m_backBrush && !m_look.hasText)
+            return false;
+        if (m_look.hasText)
+            SetTextColor(dc, m_look.text);
+        if (m_backBrush)
+            SetBkColor(dc, m_look.back);
+        SetBkMode(dc, TRANSPARENT);
+        result = reinterpret_cast<LRESULT>(m_backBrush ? m_backBrush : GetSysColorBrush(COLOR_BTNFACE));
+        return true;
+    }
+    case WM_CTLCOLORDLG:
+        if (!m_backBrush)
+            return false;
+        result = reinterpret_cast<LRESULT>(m_backBrush);
+        return true;
+    case WM_DRAWITEM: {
+        const DRAWITEMSTRUCT* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        if (item)
+            if (CZV_ControlBase* control = FromHandle(item->hwndItem))
+                if (control->OnDrawItem(*item)) {
+                    result = TRUE;
+                    return true;
+                }
+        return false;
+    }
+    case WM_ERASEBKGND:
+        PaintDialogBackground(reinterpret_cast<HDC>(wParam));
+        result = 1;
+        return true;
+    default:
+        return false;
+    }
+}
+
+INT_PTR CALLBACK CZV_BeautyDialog::StaticDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    CZV_BeautyDialog* dialog = nullptr;
+    if (message == WM_INITDIALOG) {
+        dialog = reinterpret_cast<CZV_BeautyDialog*>(lParam);
+        if (!dialog)
+            return FALSE;
+        dialog->m_hWnd = window;
+        dialog->SetDesignerWindow(window);
+        SetPropW(window, kDialogProperty, dialog);
+        const BOOL focus = dialog->OnInitDialog();
+        return focus;
+    }
+    dialog = static_cast<CZV_BeautyDialog*>(GetPropW(window, kDialogProperty));
+    if (!dialog)
+        return FALSE;
+    if (message == WM_NCDESTROY) {
+        RemovePropW(window, kDialogProperty);
+        dialog->m_hWnd = nullptr;
+        return FALSE;
+    }
+    LRESULT result = 0;
+    if (!dialog->OnDialogMessage(message, wParam, lParam, result))
+        return FALSE;
+    switch (message) {
+    // Messages whose result is the procedure's return value.
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+    case WM_COMPAREITEM:
+    case WM_VKEYTOITEM:
+    case WM_CHARTOITEM:
+    case WM_QUERYDRAGICON:
+    case WM_INITDIALOG:
+        return static_cast<INT_PTR>(result);
+    default:
+        SetWindowLongPtrW(window, DWLP_MSGRESULT, result);
+        return TRUE;
+    }
+}

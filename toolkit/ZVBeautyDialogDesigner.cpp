@@ -1,0 +1,289 @@
+#include "toolkit/ZVBeautyDialogDesigner.h"
+
+#include "ini/ZVIniFileReader.h"
+#include "toolkit/ZVControls.h"
+#include "toolkit/ZVToolkit.h"
+
+#include <cwchar>
+
+using ZvOSAL::ZvString;
+
+namespace {
+
+struct HideContext {
+    const CZV_BeautyDialogDesigner* designer;
+    HWND dialog;
+};
+
+BOOL CALLBACK HideUnknownChild(HWND child, LPARAM parameter)
+{
+    const HideContext* context = reinterpret_cast<const HideContext*>(parameter);
+    // Direct children only: the controls inside a child window belong to it.
+    if (GetParent(child) == context->dialog &&
+        !context->designer->IsKnownControlId(static_cast<UINT>(GetDlgCtrlID(child))))
+        ShowWindow(child, SW_HIDE);
+    return TRUE;
+}
+
+bool IsTopLevel(HWND window) { return (GetWindowLongPtrW(window, GWL_STYLE) & WS_CHILD) == 0; }
+
+} // namespace
+
+CZV_BeautyDialogDesigner::CZV_BeautyDialogDesigner() : m_layout(new CZVLayoutManager()) {}
+
+CZV_BeautyDialogDesigner::~CZV_BeautyDialogDesigner()
+{
+    // Owned controls give their windows back before the objects go.
+    for (auto& control : m_controls)
+        if (control->owned)
+            control->owned->UnsubclassWindow();
+}
+
+bool CZV_BeautyDialogDesigner::RegisterControl(const wchar_t* name, UINT id, CZV_Wnd* member, UINT)
+{
+    if (id == 0xFFFFFFFFu || !name || !*name || Find(name))
+        return false;
+    std::unique_ptr<Registered> control(new Registered());
+    control->name = name;
+    control->id = id;
+    control->member = member;
+    control->object = member;
+    m_controls.push_back(std::move(control));
+    return true;
+}
+
+CZV_BeautyDialogDesigner::Registered* CZV_BeautyDialogDesigner::Find(const wchar_t* name)
+{
+    if (!name)
+        return nullptr;
+    for (auto& control : m_controls)
+        if (control->name == name)
+            return control.get();
+    return nullptr;
+}
+
+const CZV_BeautyDialogDesigner::Registered* CZV_BeautyDialogDesigner::Find(const wchar_t* name) const
+{
+    return const_cast<CZV_BeautyDialogDesigner*>(this)->Find(name);
+}
+
+HWND CZV_BeautyDialogDesigner::FindControl(const wchar_t* name) const
+{
+    const Registered* control = Find(name);
+    if (!control)
+        return nullptr;
+    if (control->window && IsWindow(control->window))
+        return control->window;
+    if (control->object && control->object->m_hWnd && IsWindow(control->object->m_hWnd))
+        return control->object->m_hWnd;
+    return m_dialog ? GetDlgItem(m_dialog, static_cast<int>(control->id)) : nullptr;
+}
+
+CZV_Wnd* CZV_BeautyDialogDesigner::FindControlObject(const wchar_t* name) const
+{
+    const Registered* control = Find(name);
+    return control ? control->object : nullptr;
+}
+
+bool CZV_BeautyDialogDesigner::IsKnownControlId(UINT id) const
+{
+    for (const auto& control : m_controls)
+        if (control->id == id)
+            return true;
+    return false;
+}
+
+CZV_Wnd* CZV_BeautyDialogDesigner::GetControlObject(const wchar_t*) { return nullptr; }
+
+HWND CZV_BeautyDialogDesigner::CreateUnknownControl(const wchar_t*, const wchar_t*, const RECT&, DWORD, DWORD, HWND,
+                                                    UINT&)
+{
+    return nullptr;
+}
+
+std::shared_ptr<CZVIniFileReader> CZV_BeautyDialogDesigner::OpenRelative(const std::wstring& fileName) const
+{
+    if (fileName.empty())
+        return nullptr;
+    std::wstring path;
+    const bool full = (fileName.size() > 1 && fileName[1] == L':') || fileName.compare(0, 2, L"\\\\") == 0;
+    if (!full) {
+        path = m_folder.c_str();
+        if (!path.empty() && path.back() != L'\\')
+            path += L'\\';
+    }
+    path += fileName;
+    std::shared_ptr<CZVIniFileReader> reader(new CZVIniFileReader());
+    if (!reader->Open(path.c_str()))
+        return nullptr;
+    return reader;
+}
+
+bool CZV_BeautyDialogDesigner::LoadDescription(const wchar_t* folder, const wchar_t* fileName, HWND dialog)
+{
+    if (!fileName || !*fileName || !dialog || !IsWindow(dialog))
+        return false;
+    std::wstring path = folder ? folder : L"";
+    if (!path.empty() && path.back() != L'\\' && path.back() != L'/')
+        path += L'\\';
+    path += fileName;
+    std::shared_ptr<CZVIniFileReader> description(new CZVIniFileReader());
+    if (!description->Open(path.c_str()))
+        return false;
+
+    m_dialog = dialog;
+    m_description = description;
+    m_folder = description->GetFolder() ? description->GetFolder() : L"";
+    m_layout.reset(new CZVLayoutManager());
+    m_alignments.clear();
+
+    ZVDescription::ReadDialogInfo(*description, m_dialogInfo);
+    m_controlTemplates = OpenRelative(m_dialogInfo.controlTemplateFile);
+    m_dialogTemplates = OpenRelative(m_dialogInfo.dialogControlTemplateFile);
+
+    const bool topLevel = IsTopLevel(dialog);
+    const bool glass = ZVToolkit::IsGlassFrameMode() &&
+                       (m_dialogInfo.flags & ZVBDD_FLAG_IGNORE_VISTA_GLASS_FRAME) == 0 && topLevel;
+    m_generalControls = OpenRelative(glass ? std::wstring(ZVDescription::kGlassGeneralControlsFile)
+                                           : m_dialogInfo.generalControlsFile);
+    if (m_generalControls)
+        ZVDescription::ReadAlignmentSections(*m_generalControls, m_alignments);
+    ZVDescription::ReadAlignmentSections(*description, m_alignments);
+
+    m_layout->SetReferenceSize(m_dialogInfo.position.right - m_dialogInfo.position.left,
+                               m_dialogInfo.position.bottom - m_dialogInfo.position.top);
+
+    const int captionOffset = glass ? ZVToolkit::kGlassCaptionHeight : 0;
+    for (const std::wstring& section : ZVDescription::ListSections(*description)) {
+        if (!ZVDescription::IsControlSectionName(section.c_str()))
+            continue;
+        ZVDescription::ControlSection control;
+        if (!ZVDescription::ReadControlSection(*description, section.c_str(), control))
+            continue;
+        Registered* registered = Find(section.c_str());
+        if (!registered)
+            continue;
+        ApplyControlSection(*registered, control, dialog, captionOffset);
+    }
+
+    // Alignment entries, now that created controls have their windows.
+    const bool scaleMargins = ZVToolkit::IsDpiScaling() && topLevel;
+    for (const ZVDescription::AlignmentRecord& record : m_alignments) {
+        CZVAlignmentEntry entry;
+        entry.control = record.control.c_str();
+        entry.reference = record.reference.c_str();
+        entry.controlWindow = FindControl(record.control.c_str());
+        entry.referenceWindow = FindControl(record.reference.c_str());
+        entry.left = record.left;
+        entry.top = record.top;
+        entry.right = record.right;
+        entry.bottom = record.bottom;
+        entry.sizing = record.sizing;
+        entry.margins = scaleMargins ? ZVToolkit::ScaleRect(record.margins) : record.margins;
+        m_layout->AddAlignment(record.set, entry);
+    }
+
+    OnDescriptionLoaded(dialog);
+
+    if (m_dialogInfo.flags & ZVBDD_FLAG_HIDE_NOT_LISTED_CONTROLS) {
+        HideContext context = {this, dialog};
+        EnumChildWindows(dialog, &HideUnknownChild, reinterpret_cast<LPARAM>(&context));
+    }
+    return true;
+}
+
+void CZV_BeautyDialogDesigner::ApplyControlSection(Registered& control, const ZVDescription::ControlSection& section,
+                                                   HWND dialog, int captionOffset)
+{
+    RECT position96 = section.position;
+    position96.top += captionOffset;
+    position96.bottom += captionOffset;
+    const RECT position = ZVToolkit::ScaleRect(position96);
+
+    CZV_Wnd* hookObject = GetControlObject(control.name.c_str());
+    CZV_ControlBase* skinned = nullptr;
+    if (!hookObject) {
+        skinned = dynamic_cast<CZV_ControlBase*>(control.member);
+        if (!skinned && !control.member) {
+            if (!control.owned)
+                control.owned.reset(CreateControlByTypeName(section.type.c_str()));
+            skinned = control.owned.get();
+        }
+    }
+
+    if (section.create) {
+        HWND existing = FindControl(control.name.c_str());
+        if (skinned && !skinned->m_hWnd && !(existing && existing != skinned->m_hWnd)) {
+            if (!skinned->Create(dialog, control.id, position, section.style, section.styleEx,
+                                 section.hasText ? section.text.c_str() : L""))
+                return;
+            control.window = skinned->m_hWnd;
+        } else if (!skinned && !existing) {
+            UINT id = control.id;
+            HWND window = CreateUnknownControl(control.name.c_str(), section.type.c_str(), position96,
+                                               section.style, section.styleEx, dialog, id);
+            if (!window)
+                return;
+            control.window = window;
+            control.id = id;
+        }
+    } else {
+        HWND window = GetDlgItem(dialog, static_cast<int>(control.id));
+        if (!window)
+            return;
+        if (skinned && !skinned->SubclassWindow(window))
+            skinned = nullptr;
+        if (section.hasPosition)
+            SetWindowPos(window, nullptr, position.left, position.top, position.right - position.left,
+                         position.bottom - position.top, SWP_NOZORDER | SWP_NOACTIVATE);
+        if (section.hasText)
+            SetWindowTextW(window, section.text.c_str());
+    }
+    if (hookObject)
+        control.object = hookObject;
+    else if (skinned)
+        control.object = skinned;
+    if (skinned)
+        skinned->LoadTemplate(m_controlTemplates.get(), section.templateName.c_str());
+    control.applied = true;
+    control.section = section;
+}
+
+bool CZV_BeautyDialogDesigner::SaveDescription(const wchar_t* path) const
+{
+    std::vector<ZVDescription::ControlSection> controls;
+    for (const auto& control : m_controls) {
+        ZVDescription::ControlSection section = control->section;
+        section.name = control->name;
+        HWND window = FindControl(control->name.c_str());
+        const CZV_ControlBase* skinned = dynamic_cast<const CZV_ControlBase*>(control->object);
+        if (!control->applied) {
+            section.create = false;
+            section.type.clear();
+        }
+        if (skinned)
+            section.type = skinned->GetTypeName();
+        else if (!control->applied)
+            section.type.clear(); // written "unknown"
+        if (window && m_dialog) {
+            RECT rect = {};
+            GetWindowRect(window, &rect);
+            MapWindowPoints(nullptr, m_dialog, reinterpret_cast<POINT*>(&rect), 2);
+            // Back to 96 DPI, as description files are written.
+            const unsigned int dpiX = ZVToolkit::GetDpiX(), dpiY = ZVToolkit::GetDpiY();
+            section.position = RECT{MulDiv(rect.left, 96, static_cast<int>(dpiX)),
+                                    MulDiv(rect.top, 96, static_cast<int>(dpiY)),
+                                    MulDiv(rect.right, 96, static_cast<int>(dpiX)),
+                                    MulDiv(rect.bottom, 96, static_cast<int>(dpiY))};
+            section.style = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE));
+            section.styleEx = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE));
+            if (!section.hasText) {
+                wchar_t text[ZVDescription::kValueChars] = {};
+                GetWindowTextW(window, text, ZVDescription::kValueChars);
+                section.text = text;
+            }
+        }
+        controls.push_back(section);
+    }
+    return ZVDescription::WriteDescription(path, m_dialogInfo, controls, m_alignments);
+}
