@@ -1,0 +1,119 @@
+// The system's web browser control (the ActiveX object
+// {8856F961-340A-11D0-A96B-00C04FD705A2}) inside a minimal OLE container of
+// our own: a client site, an in-place site with a frame, a document host UI
+// handler and a DWebBrowserEvents2 sink.
+//
+// The container is a child window (class "ZvWebBrowserHost") that the
+// browser is activated in place into; its id and visibility are the pane's.
+// OLE must be initialised on the creating thread (OleInitialize); the
+// control lives and is called only on that thread. When the browser object
+// cannot be created (no OLE, no engine), Create still makes the container
+// window, which then stays a blank pane: the dialog around it keeps working.
+//
+// Under Wine without its browser engine the page does not render, but
+// Navigate still records the target: LocationURL and the BeforeNavigate2
+// report (GetLastNavigateTarget) show where the pane was sent.
+#pragma once
+
+#include "toolkit/ZVControlBase.h"
+
+#include <windows.h>
+#include <ole2.h>
+#include <exdisp.h>
+#include <mshtmhst.h>
+
+#include <string>
+
+// What the browser asks its host about its look (IDocHostUIHandler).
+// Derive from it to change the flags or to see context-menu requests.
+// Reference counting is a no-op: the object's owner keeps it alive longer
+// than the browser it is given to.
+class CZVDocHostUIHandler : public IDocHostUIHandler {
+public:
+    // DOCHOSTUIFLAG_FLAT_SCROLLBAR | DOCHOSTUIFLAG_NO3DBORDER.
+    static constexpr DWORD kHostFlags = 0x84;
+
+    virtual ~CZVDocHostUIHandler() = default;
+
+    // Called for every context menu before it is shown or suppressed; does
+    // nothing here.
+    virtual void OnContextMenu(DWORD menuId, const POINT& point) {}
+    // Flags answered to GetHostInfo (kHostFlags unless overridden).
+    virtual DWORD GetDocHostFlags() const { return kHostFlags; }
+
+    // IUnknown
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
+    ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+
+    // IDocHostUIHandler: only the menu for selected text is the browser's
+    // own (S_FALSE); every other context menu is suppressed (S_OK).
+    HRESULT STDMETHODCALLTYPE ShowContextMenu(DWORD dwID, POINT* ppt, IUnknown* pcmdtReserved,
+                                              IDispatch* pdispReserved) override;
+    HRESULT STDMETHODCALLTYPE GetHostInfo(DOCHOSTUIINFO* pInfo) override;
+    HRESULT STDMETHODCALLTYPE ShowUI(DWORD, IOleInPlaceActiveObject*, IOleCommandTarget*, IOleInPlaceFrame*,
+                                     IOleInPlaceUIWindow*) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE HideUI() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE UpdateUI() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE EnableModeless(BOOL) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnDocWindowActivate(BOOL) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnFrameWindowActivate(BOOL) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG, const GUID*, DWORD) override { return S_FALSE; }
+    HRESULT STDMETHODCALLTYPE GetOptionKeyPath(LPOLESTR* pchKey, DWORD) override;
+    HRESULT STDMETHODCALLTYPE GetDropTarget(IDropTarget*, IDropTarget** ppDropTarget) override;
+    HRESULT STDMETHODCALLTYPE GetExternal(IDispatch** ppDispatch) override;
+    HRESULT STDMETHODCALLTYPE TranslateUrl(DWORD, LPWSTR, LPWSTR* ppchURLOut) override;
+    HRESULT STDMETHODCALLTYPE FilterDataObject(IDataObject*, IDataObject** ppDORet) override;
+};
+
+class CZV_WebBrowserControl : public CZV_Wnd {
+public:
+    CZV_WebBrowserControl();
+    ~CZV_WebBrowserControl() override;
+
+    // Creates the container child window (style, e.g. WS_CHILD | WS_TABSTOP,
+    // rectangle in the parent's client coordinates, id) and the browser in
+    // it, with handler as its document host UI handler (may be null: the
+    // browser's defaults), and sets the browser's Silent property so that it
+    // shows no message boxes of its own. False only when the container
+    // window cannot be made; HasBrowser tells whether the browser exists.
+    // classId: another control to host (tests use one that does not exist);
+    // null for the system's web browser.
+    bool Create(HWND parent, UINT id, const RECT& position, DWORD style, CZVDocHostUIHandler* handler,
+                const CLSID* classId = nullptr);
+    // Deactivates and releases the browser, destroys the window.
+    void Destroy();
+
+    bool HasBrowser() const { return m_browser != nullptr; }
+    IWebBrowser2* GetBrowser() const { return m_browser; }
+
+    // Sends the browser to url; false without a browser or when it refuses.
+    bool Navigate(const wchar_t* url);
+    // The browser's LocationURL (empty without a browser).
+    std::wstring GetLocationURL() const;
+    // The URL of the last BeforeNavigate2 event (empty before one).
+    const std::wstring& GetLastNavigateTarget() const { return m_lastNavigateTarget; }
+    // The browser's Silent property (false without a browser).
+    bool IsSilent() const;
+
+    // The class id of the system's web browser control.
+    static const CLSID kBrowserClassId;
+
+private:
+    class Site;
+    friend class Site;
+
+    static LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    bool CreateBrowser(const CLSID& classId);
+    void ReleaseBrowser();
+    void Resize();
+
+    Site* m_site = nullptr;
+    IOleObject* m_oleObject = nullptr;
+    IWebBrowser2* m_browser = nullptr;
+    IConnectionPoint* m_eventPoint = nullptr;
+    DWORD m_eventCookie = 0;
+    CZVDocHostUIHandler* m_handler = nullptr;
+    std::wstring m_lastNavigateTarget;
+};
