@@ -1,0 +1,73 @@
+#include "dialogs/CRMViewer.h"
+
+#include "resources/resource.h"
+
+#include <cstdio>
+#include <cstring>
+
+using ZvOSAL::ZvString;
+
+CCRMViewer::CCRMViewer(ZvAutoUpdate::CUpdateConfiguration2* configuration, HWND parent)
+    : CBaseDlg(IDD_CRM_VIEWER, configuration, parent)
+{
+    if (configuration) {
+        if (const wchar_t* file = configuration->GetCRMDataFile(0))
+            m_dataFile = ZvOSAL::ZvPath(file);
+    }
+}
+
+UINT CCRMViewer::GetTemplateID()
+{
+    return IDD_CRM_VIEWER;
+}
+
+void CCRMViewer::RegisterControls()
+{
+    RegisterControl(L"IDOK", IDOK, nullptr);
+    RegisterControl(L"IDC_EDIT_CRM", IDC_EDIT_CRM, &m_dataView);
+    RegisterControl(L"IDC_TXT_TITLE", IDC_TXT_TITLE, nullptr);
+}
+
+void CCRMViewer::DoDataExchange()
+{
+    BindControl(IDC_EDIT_CRM, m_dataView);
+}
+
+ZvString CCRMViewer::ReadDataFile(const wchar_t* path)
+{
+    ZvString text;
+    if (!path || !*path)
+        return text;
+    FILE* file = _wfopen(path, L"r");
+    if (!file)
+        return text;
+    char piece[kPieceBytes + 1];
+    while (fgets(piece, sizeof(piece), file)) {
+        int bytes = static_cast<int>(std::strlen(piece));
+        if (bytes == 0)
+            continue;
+        int units = ::MultiByteToWideChar(CP_ACP, 0, piece, bytes, nullptr, 0);
+        if (units <= 0)
+            continue;
+        ZvString converted;
+        ::MultiByteToWideChar(CP_ACP, 0, piece, bytes, converted.GetBufferSetLength(units), units);
+        converted.ReleaseBuffer(units);
+        converted.Replace(L"\n", L"\r\n");
+        text += converted;
+    }
+    fclose(file);
+    return text;
+}
+
+BOOL CCRMViewer::OnInitDialog()
+{
+    CBaseDlg::OnInitDialog();
+    ZvString text = ReadDataFile(m_dataFile);
+    if (m_dataView.GetSafeHwnd())
+        m_dataView.SetWindowText(text);
+    else if (HWND field = ::GetDlgItem(m_hWnd, IDC_EDIT_CRM))
+        ::SetWindowTextW(field, text);
+    ::SetForegroundWindow(m_hWnd);
+    ::SetWindowPos(m_hWnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    return TRUE;
+}

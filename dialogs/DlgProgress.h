@@ -1,0 +1,65 @@
+// CDlgProgress: accompanies the steps after the user accepted an update:
+// the customer-data upload, the download with a progress bar and the size
+// texts, and the signature check of the installer. Template 102,
+// description "Progress.ini". It is driven by the workflow's job messages
+// (update/UpdateMessages.h) and starts each next job from the handler of
+// the previous one's message.
+//
+// DoModal: 1 when the installer was downloaded and verified (or a check
+// result arrived after a cancel), 2 when cancelled or failed, -1 no template.
+//
+// Phase: 1 while a step runs (from construction and from StartDownload), 0
+// after a cancel or while the failure screen ("Do you want to restart the
+// update process?") is shown. IDCANCEL with phase 1 records Cancel(12) and
+// waits for the running job's report; with phase 0 it records Cancel(13)
+// and ends with 2. An upload report that finds the cancel flag set records
+// Cancel(14) and ends with 2.
+#pragma once
+
+#include "dialogs/BaseDlg.h"
+#include "toolkit/ZVControls.h"
+
+class CUpdater;
+
+class CDlgProgress : public CBaseDlg {
+public:
+    static constexpr int kDone = 1;
+    static constexpr int kCancelledOrFailed = 2;
+
+    CDlgProgress(ZvAutoUpdate::CUpdateConfiguration2* configuration, CUpdater* workflow, HWND parent);
+
+    void RegisterControls() override;
+    ZvOSAL::ZvString GetDescriptionFileName() override { return ZvOSAL::ZvString(L"Progress.ini"); }
+    UINT GetTemplateID() override;
+
+    // Phase 1, the download texts, the bar at 0 of 100, and WM_START_DOWNLOAD
+    // posted to the dialog itself so that the job starts after the queued
+    // repaints. Also the IDOK ("Yes") handler of the failure screen.
+    void StartDownload();
+
+    int GetPhase() const { return m_phase; }
+    int GetLastPercent() const { return m_lastPercent; }
+
+protected:
+    BOOL OnInitDialog() override;
+    void DoDataExchange() override;
+    bool OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    void OnOK() override { StartDownload(); }
+    void OnCancel() override;
+
+private:
+    void OnUploaded();
+    void OnProgress(unsigned int bytes);
+    void OnDownloadDone(LPARAM transferResult);
+    void OnFileChecked(WPARAM valid);
+
+    CZV_PeakMeterCtrl m_progressBar;
+    CZV_Static m_titleText;
+    CZV_Static m_messageText;
+    CZV_Static m_statusText;
+    CZV_UniButton m_cancelButton;
+    CZV_UniButton m_okButton;
+    int m_phase = 1;
+    CUpdater* m_workflow;
+    int m_lastPercent = 0;
+};
