@@ -25,6 +25,14 @@ BOOL CALLBACK HideUnknownChild(HWND child, LPARAM parameter)
     return TRUE;
 }
 
+// The reader takes a missing file as an empty one; a description or
+// template file that is not there counts as unreadable here.
+bool IsExistingFile(const std::wstring& path)
+{
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
 bool IsTopLevel(HWND window) { return (GetWindowLongPtrW(window, GWL_STYLE) & WS_CHILD) == 0; }
 
 } // namespace
@@ -114,7 +122,7 @@ std::shared_ptr<CZVIniFileReader> CZV_BeautyDialogDesigner::OpenRelative(const s
     }
     path += fileName;
     std::shared_ptr<CZVIniFileReader> reader(new CZVIniFileReader());
-    if (!reader->Open(path.c_str()))
+    if (!IsExistingFile(path) || !reader->Open(path.c_str()))
         return nullptr;
     return reader;
 }
@@ -128,7 +136,7 @@ bool CZV_BeautyDialogDesigner::LoadDescription(const wchar_t* folder, const wcha
         path += L'\\';
     path += fileName;
     std::shared_ptr<CZVIniFileReader> description(new CZVIniFileReader());
-    if (!description->Open(path.c_str()))
+    if (!IsExistingFile(path) || !description->Open(path.c_str()))
         return false;
 
     m_dialog = dialog;
