@@ -177,7 +177,7 @@ bool CZV_ControlBase::ReadTemplateColor(const wchar_t* key, COLORREF& color)
 {
     if (!m_templateFile || m_templateName.IsEmpty())
         return false;
-    return ReadColor(&color, nullptr, key, m_templateName, m_templateFile->GetPath(), nullptr) != 0;
+    return ReadColor(&color, L"", key, m_templateName, m_templateFile->GetPath(), L"") != 0;
 }
 
 int CZV_ControlBase::ReadTemplateInt(const wchar_t* key, int defaultValue)
@@ -185,7 +185,7 @@ int CZV_ControlBase::ReadTemplateInt(const wchar_t* key, int defaultValue)
     if (!m_templateFile || m_templateName.IsEmpty())
         return defaultValue;
     int value = defaultValue;
-    ReadInt(&value, defaultValue, key, m_templateName, m_templateFile->GetPath(), nullptr);
+    ReadInt(&value, defaultValue, key, m_templateName, m_templateFile->GetPath(), L"");
     return value;
 }
 
@@ -219,7 +219,7 @@ bool CZV_ControlBase::LoadTemplate(CZVIniFileReader* file, const wchar_t* sectio
     if (m_look.hasBack)
         m_backBrush = CreateSolidBrush(m_look.back);
     LOGFONTW font = {};
-    if (ReadFont(&font, nullptr, nullptr, L"font", L"fontSize", m_templateName, file->GetPath(), nullptr)) {
+    if (ReadFont(&font, L"", L"", L"font", L"fontSize", m_templateName, file->GetPath(), L"")) {
         const LONG magnitude = font.lfHeight < 0 ? -font.lfHeight : font.lfHeight;
         const LONG scaled = ZVToolkit::ScaleY(static_cast<int>(magnitude));
         font.lfHeight = font.lfHeight < 0 ? -scaled : scaled;
