@@ -1,7 +1,8 @@
 // The three modal dialogs that the interactive update workflow runs, behind
 // one small interface so that the workflow does not depend on how they are
-// built. DefaultWorkflowDialogs() gives the dialogs of this build; CUpdater
-// takes another provider for tests and embedders.
+// built. DefaultWorkflowDialogs() gives the library's skinned dialogs
+// (dialogs/SkinnedWorkflowDialogs.h); CUpdater takes another provider for
+// tests and embedders.
 //
 // Every Run* creates its dialog, runs it modally on the calling thread with
 // `owner` as owner window (null for none), destroys it and returns its
@@ -45,5 +46,5 @@ protected:
     ~CWorkflowDialogs() = default;
 };
 
-// The dialogs of this build.
+// The library's own dialogs (CDlgUpdate, CDlgProgress, CDlgInstall).
 CWorkflowDialogs& DefaultWorkflowDialogs();

@@ -1,0 +1,8 @@
+#include "update/WorkflowDialogs.h"
+
+#include "dialogs/SkinnedWorkflowDialogs.h"
+
+CWorkflowDialogs& DefaultWorkflowDialogs()
+{
+    return SkinnedWorkflowDialogs();
+}
