@@ -226,6 +226,28 @@ int main(void)
     Check(host.calls[S_AddInstallerFile] == 0 && host.calls[S_SetNewVersion] == 0,
           "no installer or new version reported by a failed check");
 
+    /* Action 2 without a customer-data file (GetCRMDataFile answers NULL):
+     * 11 after one question for kind 1, without any network access. */
+    Reset(&host);
+    result = doAction(&host, 2);
+    Check(result == 11, "DoAction(host, 2) without a customer-data file == 11");
+    Check(host.calls[S_GetCRMDataFile] == 1 && host.lastInt[S_GetCRMDataFile] == 1,
+          "GetCRMDataFile asked once, for kind 1");
+    Check(TotalCalls(&host) == 1 && host.wrongThis == 0, "nothing else asked of the host");
+
+    /* Action 1 with GetShowUpdateDialog 0 is the silent check (on this thread:
+     * GetUseWorkerThreads answers 0); against the closed port it finds
+     * nothing and reports version 0.0.0.0 at the end, with result 1. */
+    Reset(&host);
+    result = doAction(&host, 1);
+    Check(result == 1, "DoAction(host, 1) silent == 1");
+    Check(host.wrongThis == 0, "every call of action 1 arrived with this host as 'this'");
+    Check(host.calls[S_SetNewVersion] == 1 && wcscmp(host.lastText[S_SetNewVersion], L"0.0.0.0") == 0,
+          "SetNewVersion(0.0.0.0) once");
+    Check(host.calls[S_GetUseWorkerThreads] == 1 && host.calls[S_GetParentWindow] == 0,
+          "one job, no dialog");
+    Check(host.orderCount > 0 && host.order[host.orderCount - 1] == S_SetNewVersion, "SetNewVersion comes last");
+
     /* Actions 3 and 4 against a real server: every text and number reaches
      * its slot, 64-bit sizes included. */
     {
