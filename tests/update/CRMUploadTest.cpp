@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -237,6 +238,88 @@ TEST_F(CRMUpload, OnlyOneReadOfAtMost4096BytesIsParsed)
     ASSERT_FALSE(lines.empty());
     const std::wstring expectedPath = L"/upload/" + std::wstring(4096 - prefix.size(), L'a');
     EXPECT_EQ(L"Redirect found and parsed: server=127.0.0.1, URL=" + expectedPath, lines[0]);
+}
+
+// The parsing rule as the design states it: the bytes up to the first NUL,
+// in the ANSI code page; the server from index 7 up to the first "/" at or
+// after index 8, the path from there to the end.
+bool ModelRedirect(const std::string& bytes, std::wstring& server, std::wstring& path)
+{
+    const std::string text = bytes.substr(0, bytes.find('\0'));
+    std::wstring wide(text.size() + 1, L'\0');
+    const int length = text.empty() ? 0
+                                    : MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                                          &wide[0], static_cast<int>(wide.size()));
+    wide.resize(length > 0 ? length : 0);
+    const size_t slash = wide.size() > 8 ? wide.find(L'/', 8) : std::wstring::npos;
+    if (slash == std::wstring::npos)
+        return false;
+    server = wide.substr(7, slash - 7);
+    path = wide.substr(slash);
+    return true;
+}
+
+TEST_F(CRMUpload, RandomRedirectDocumentsFollowTheParsingRule)
+{
+    // Seeded and bounded: 30 documents made of a seven-character "scheme",
+    // one of a few server names (never one that needs a name lookup) and a
+    // path of random bytes with slashes, line breaks, NULs and 8-bit bytes.
+    const unsigned seed = 20240611;
+    std::mt19937 random(seed);
+    const char* servers[] = {"127.0.0.1", "", "/127.0.0.1", "127.0.0.1:80"};
+    const char pathBytes[] = "abcXYZ019/._-~?#%&= \r\n\t\x80\xe9\xff";
+    server.Route("/upload/put", HttpResponse::Ok());
+    int uploaded = 0, unparsed = 0;
+    for (int round = 0; round < 30; ++round) {
+        SCOPED_TRACE("seed " + std::to_string(seed) + ", round " + std::to_string(round));
+        std::string document;
+        for (int i = 0; i < 7; ++i)
+            document.push_back("htps:xy"[random() % 7]);
+        document += servers[random() % 4];
+        if (random() % 4 != 0) {
+            document += random() % 2 ? "/upload/put" : "/";
+            const int extra = static_cast<int>(random() % 12);
+            for (int i = 0; i < extra; ++i)
+                document.push_back(pathBytes[random() % (sizeof pathBytes - 1)]);
+            if (random() % 8 == 0)
+                document.push_back('\0');
+        }
+        Redirect(document);
+        host.ClearCalls();
+        server.ClearRequests();
+        const std::string content = "round " + std::to_string(round);
+        ASSERT_TRUE(zvtest::WriteFileBytes(CrmFile(), content));
+
+        const int result = DoAction(&host, ZVAU_ACTION_UPLOAD_CRM);
+
+        ASSERT_TRUE(result == ZVAU_RESULT_OK || result == ZVAU_RESULT_FAILED) << result;
+        std::wstring expectedServer, expectedPath;
+        const bool parsed = ModelRedirect(document, expectedServer, expectedPath);
+        uploaded += result == ZVAU_RESULT_OK;
+        unparsed += !parsed;
+        std::vector<std::wstring> lines = host.LogLines();
+        if (parsed) {
+            ASSERT_FALSE(lines.empty());
+            EXPECT_EQ(L"Redirect found and parsed: server=" + expectedServer + L", URL=" + expectedPath, lines[0]);
+        } else {
+            EXPECT_EQ(std::vector<std::wstring>{L"Unable to get Http Connection"}, lines);
+        }
+        if (result == ZVAU_RESULT_OK) {
+            // Sent whole: the file is gone and its bytes arrived.
+            EXPECT_FALSE(zvtest::FileExists(CrmFile()));
+            ASSERT_EQ(1u, Posts().size());
+            EXPECT_TRUE(Posts()[0].body == ExpectedPrefix(content.size()) + content + ExpectedTrailer());
+            EXPECT_EQ(1u, lines.size());
+        } else if (zvtest::FileExists(CrmFile())) {
+            // Kept: it never went out whole.
+            for (const HttpRequest& post : Posts())
+                EXPECT_FALSE(post.complete && post.body.find(content) != std::string::npos);
+        }
+    }
+    // The seed reaches both ends of the rule.
+    EXPECT_GT(uploaded, 0);
+    EXPECT_GT(unparsed, 0);
+    EXPECT_LT(uploaded, 30);
 }
 
 // ---- The failure table ------------------------------------------------------
