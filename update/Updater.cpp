@@ -101,8 +101,14 @@ int CUpdater::DoUpdate()
         }
     } else {
         m_silentMode = true;
-        if (!StartJob(&CUpdater::ThreadCheck, nullptr))
-            WaitForSingleObject(m_doneEvent, INFINITE);
+        if (!StartJob(&CUpdater::ThreadCheck, nullptr)) {
+            // Without an event (the system refused one) the thread's end is
+            // the signal.
+            if (m_doneEvent)
+                WaitForSingleObject(m_doneEvent, INFINITE);
+            else
+                WaitForJobs();
+        }
         m_configuration->SetNewVersion(m_patchInfo.GetVersion().GetDisplayName());
     }
 
