@@ -166,6 +166,15 @@ bool CZV_BeautyDialog::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lPara
                 }
         return false;
     }
+    case WM_SIZE:
+        // The window has its new size; the skin's alignment entries follow
+        // it, then everything is painted afresh (the background may be a
+        // gradient or a stretched bitmap).
+        if (HasLayout() && m_hWnd) {
+            ApplyLayout(LOWORD(lParam), HIWORD(lParam));
+            InvalidateRect(m_hWnd, nullptr, TRUE);
+        }
+        return false;
     case WM_ERASEBKGND:
         PaintDialogBackground(reinterpret_cast<HDC>(wParam));
         result = 1;

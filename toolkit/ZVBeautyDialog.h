@@ -13,6 +13,9 @@
 //                     background brush
 //   WM_DRAWITEM    -> the skinned control's OnDrawItem
 //   WM_ERASEBKGND  -> the skin's background (colour, gradient or bitmap)
+//   WM_SIZE        -> the alignment entries of the loaded description are
+//                     applied (ApplyLayout), then the client area is
+//                     invalidated with erasing
 // A message handler that returns a value through the dialog (DWLP_MSGRESULT)
 // sets `result` and returns true.
 //

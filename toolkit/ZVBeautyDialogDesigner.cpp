@@ -143,6 +143,8 @@ bool CZV_BeautyDialogDesigner::LoadDescription(const wchar_t* folder, const wcha
     m_description = description;
     m_folder = description->GetFolder() ? description->GetFolder() : L"";
     m_layout.reset(new CZVLayoutManager());
+    m_layout->SetOwner(dialog);
+    m_layoutLoaded = true;
     m_alignments.clear();
 
     ZVDescription::ReadDialogInfo(*description, m_dialogInfo);
@@ -177,18 +179,15 @@ bool CZV_BeautyDialogDesigner::LoadDescription(const wchar_t* folder, const wcha
     // Alignment entries, now that created controls have their windows.
     const bool scaleMargins = ZVToolkit::IsDpiScaling() && topLevel;
     for (const ZVDescription::AlignmentRecord& record : m_alignments) {
-        CZVAlignmentEntry entry;
-        entry.control = record.control.c_str();
-        entry.reference = record.reference.c_str();
-        entry.controlWindow = FindControl(record.control.c_str());
-        entry.referenceWindow = FindControl(record.reference.c_str());
-        entry.left = record.left;
-        entry.top = record.top;
-        entry.right = record.right;
-        entry.bottom = record.bottom;
-        entry.sizing = record.sizing;
-        entry.margins = scaleMargins ? ZVToolkit::ScaleRect(record.margins) : record.margins;
-        m_layout->AddAlignment(record.set, entry);
+        // A reference name that no control registered means the dialog's
+        // client area.
+        const RECT margins = scaleMargins ? ZVToolkit::ScaleRect(record.margins) : record.margins;
+        if (record.set < 0)
+            continue;
+        m_layout->AddAlignment(static_cast<unsigned int>(record.set), FindControl(record.control.c_str()),
+                               FindControl(record.reference.c_str()), record.left, record.top, record.right,
+                               record.bottom, record.sizing, margins, record.control.c_str(),
+                               record.reference.c_str());
     }
 
     OnDescriptionLoaded(dialog);
@@ -255,6 +254,13 @@ void CZV_BeautyDialogDesigner::ApplyControlSection(Registered& control, const ZV
         skinned->LoadTemplate(m_controlTemplates.get(), section.templateName.c_str());
     control.applied = true;
     control.section = section;
+}
+
+bool CZV_BeautyDialogDesigner::ApplyLayout(int clientWidth, int clientHeight)
+{
+    if (!m_layoutLoaded || !m_layout)
+        return false;
+    return m_layout->ApplyLayout(clientWidth, clientHeight);
 }
 
 bool CZV_BeautyDialogDesigner::SaveDescription(const wchar_t* path) const

@@ -51,8 +51,14 @@ public:
     // ZVDescription::WriteDescription.
     bool SaveDescription(const wchar_t* path) const;
 
-    // The alignment entries of the last load.
+    // The alignment entries of the last load (a load creates a fresh
+    // manager owned by the dialog window).
     CZVLayoutManager& GetLayoutManager() { return *m_layout; }
+    // True once a description was loaded (and with it the layout manager).
+    bool HasLayout() const { return m_layoutLoaded; }
+    // The layout pass of the dialog's size handler; false (nothing done)
+    // before a description was loaded.
+    bool ApplyLayout(int clientWidth, int clientHeight);
     const ZVDescription::DialogInfo& GetDialogInfo() const { return m_dialogInfo; }
     unsigned int GetDialogFlags() const { return m_dialogInfo.flags; }
     // The folder of the last description file read (with a trailing "\").
@@ -102,6 +108,7 @@ private:
 
     std::vector<std::unique_ptr<Registered>> m_controls;
     std::unique_ptr<CZVLayoutManager> m_layout;
+    bool m_layoutLoaded = false;
     ZVDescription::DialogInfo m_dialogInfo;
     std::vector<ZVDescription::AlignmentRecord> m_alignments;
     ZvOSAL::ZvString m_folder;

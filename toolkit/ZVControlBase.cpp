@@ -156,6 +156,13 @@ HBRUSH CZV_ControlBase::OnCtlColor(HDC dc, UINT message)
 
 bool CZV_ControlBase::OnDrawItem(const DRAWITEMSTRUCT&) { return false; }
 
+void CZV_ControlBase::Redraw(bool deferUpdate)
+{
+    if (!m_hWnd || !IsWindow(m_hWnd))
+        return;
+    RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | (deferUpdate ? 0u : RDW_UPDATENOW));
+}
+
 void CZV_ControlBase::ReleaseLook()
 {
     if (m_look.font)

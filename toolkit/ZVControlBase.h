@@ -92,6 +92,9 @@ public:
     // WM_COMMAND notification from this control, seen by the parent before
     // its own handler.
     virtual void OnParentNotify(UINT code) {}
+    // Repaints the control, e.g. after the layout moved it. The base
+    // invalidates with erasing and, unless deferUpdate, paints at once.
+    virtual void Redraw(bool deferUpdate);
 
     // The control object that owns window, or null.
     static CZV_ControlBase* FromHandle(HWND window);

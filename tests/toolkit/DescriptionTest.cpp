@@ -250,12 +250,15 @@ TEST_F(DescriptionApplyTest, CreateSubclassInvalidUnregisteredHideAndAlignment)
         // read without ALIGNMENT2; the invalid entry is skipped.
         const CZVLayoutManager& layout = d.GetLayoutManager();
         EXPECT_EQ(480, layout.GetReferenceSize().cx);
-        EXPECT_EQ(1, layout.GetSetCount());
-        ASSERT_EQ(2u, layout.GetEntries(0).size());
+        EXPECT_EQ(1u, layout.GetSetCount());
+        // Each entry is followed by its inverse.
+        ASSERT_EQ(4u, layout.GetEntries(0).size());
         EXPECT_EQ(ZvOSAL::ZvString(L"IDOK"), layout.GetEntries(0)[0].control);
         EXPECT_EQ(MulDiv(8, static_cast<int>(d.GetDpi()), 96), layout.GetEntries(0)[0].margins.left);
         EXPECT_EQ(ok, layout.GetEntries(0)[0].controlWindow);
-        EXPECT_EQ(created, layout.GetEntries(0)[1].controlWindow);
+        EXPECT_EQ(ok, layout.GetEntries(0)[1].referenceWindow);
+        EXPECT_EQ(created, layout.GetEntries(0)[2].controlWindow);
+        EXPECT_EQ(static_cast<HWND>(d), layout.GetOwner());
         EXPECT_TRUE(d.SaveDescription(savePath.c_str()));
     };
     EXPECT_EQ(IDOK, dialog.DoModal());
