@@ -1,7 +1,8 @@
 #!/bin/bash
 # Screenshots of the four dialogs with the default skin, made under Wine in a
 # private Xvfb display: English at 96 and 144 DPI, the update dialog also in
-# German and Japanese. PNG files go to docs/screenshots/.
+# German and Japanese, and the update dialog before and after it grows for
+# its release notes. PNG files go to docs/screenshots/.
 # Usage: tools/dialog-screenshots.sh [build folder, default build/x64]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -33,6 +34,9 @@ for dpi in 96 144; do
     for dialog in update install progress crm; do
         shoot $dialog en_UK "$dialog-en-$dpi.png"
     done
+    # The real update dialog before and after "New in this update".
+    shoot offer en_UK "update-offer-en-$dpi.png"
+    shoot whatsnew en_UK "update-whatsnew-en-$dpi.png"
     if [ $dpi = 96 ]; then
         shoot update de_DE update-de-96.png
         shoot update ja_JP update-ja-96.png

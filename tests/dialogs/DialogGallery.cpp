@@ -1,21 +1,71 @@
 // Opens one of the library's dialogs with the default skin and keeps it open
 // for a while, for screenshots (tools/dialog-screenshots.sh).
 // Usage: dialog_gallery <update|install|progress|crm> <language code> [milliseconds]
+//        dialog_gallery <offer|whatsnew> <language code> [milliseconds]
+// "offer" and "whatsnew" run the real update dialog (no workflow) in its
+// offer state, "whatsnew" after "New in this update" was pressed.
 #include "DialogTestSupport.h"
 
+#include "dialogs/DlgUpdate.h"
 #include "resources/resource.h"
 #include "toolkit/ZVControls.h"
+#include "update/UpdateMessages.h"
 
 #include <cwchar>
 #include <string>
 
 using namespace zvdialogtest;
 
+namespace {
+
+class GalleryUpdateDialog : public CDlgUpdate {
+public:
+    GalleryUpdateDialog(ZvAutoUpdate::CUpdateConfiguration2* configuration, bool whatsNew, unsigned int ms)
+        : CDlgUpdate(configuration, nullptr, nullptr), m_whatsNew(whatsNew), m_ms(ms)
+    {
+    }
+
+protected:
+    BOOL OnInitDialog() override
+    {
+        const BOOL result = CDlgUpdate::OnInitDialog();
+        SetTimer(m_hWnd, 0x6A11, m_ms, nullptr);
+        PostMessageW(m_hWnd, WM_UPDATE_CHECKED, 1, 0);
+        if (m_whatsNew)
+            PostMessageW(m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_BTN_WHATS_NEW, BN_CLICKED), 0);
+        return result;
+    }
+    bool OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override
+    {
+        if (message == WM_TIMER && wParam == 0x6A11) {
+            EndDialog(kNotAccepted);
+            return true;
+        }
+        return CDlgUpdate::OnDialogMessage(message, wParam, lParam, result);
+    }
+
+private:
+    bool m_whatsNew;
+    unsigned int m_ms;
+};
+
+} // namespace
+
 int wmain(int argc, wchar_t** argv)
 {
     if (argc < 3)
         return 2;
     const std::wstring which = argv[1];
+    if (which == L"offer" || which == L"whatsnew") {
+        TestConfiguration config;
+        config.language = argv[2];
+        config.product = L"Sample Studio 2024";
+        CBaseDlg::SetLanguageConfigurationOverride(&config);
+        GalleryUpdateDialog dialog(&config, which == L"whatsnew",
+                                   argc > 3 ? static_cast<unsigned>(_wtoi(argv[3])) : 4000);
+        dialog.DoModal();
+        return 0;
+    }
     const UINT id = which == L"update"     ? IDD_UPDATE
                     : which == L"install"  ? IDD_INSTALL
                     : which == L"progress" ? IDD_PROGRESS
