@@ -104,10 +104,10 @@ HRESULT STDMETHODCALLTYPE CZVDocHostUIHandler::FilterDataObject(IDataObject*, ID
 // One object for every interface the browser asks its container for. It is
 // reference counted for real: the browser may keep it a little longer than
 // the control (the control drops its own reference in Destroy).
-class CZV_WebBrowserControl::Site : public IOleClientSite,
-                                    public IOleInPlaceSite,
-                                    public IOleInPlaceFrame,
-                                    public IDispatch {
+class CZV_WebBrowserControl::Site final : public IOleClientSite,
+                                          public IOleInPlaceSite,
+                                          public IOleInPlaceFrame,
+                                          public IDispatch {
 public:
     explicit Site(CZV_WebBrowserControl* owner) : m_owner(owner) {}
     void Detach() { m_owner = nullptr; }
