@@ -1,0 +1,196 @@
+// Not a test: runs action 1 with the real dialogs against a loopback server
+// (port 80, for the customer-data upload) and saves a picture of every state
+// of the interactive update as a BMP file: waiting, offer, release notes,
+// customer-data viewer, uploading, downloading, checking, failure, install,
+// no update. tools/workflow-screenshots.sh runs it in a private Xvfb display
+// and turns the pictures into PNG files in docs/workflow/.
+// Usage: workflow_screenshots.exe <output folder>
+#include "dialogs/DialogDriver.h"
+#include "dialogs/SkinnedWorkflowDialogs.h"
+#include "http/TestFiles.h"
+#include "support/Fixtures.h"
+#include "support/LoopbackHttpServer.h"
+#include "update/UpdateTestHelpers.h"
+#include "update/Updater.h"
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+using zvtest::DialogDriver;
+using zvtest::HttpResponse;
+using zvtest::LoopbackHttpServer;
+
+std::wstring g_folder;
+
+std::string Narrow(const std::wstring& text)
+{
+    std::string out;
+    for (wchar_t ch : text)
+        out += ch < 128 ? static_cast<char>(ch) : '?';
+    return out;
+}
+
+// The window's screen pixels as a 24-bit BMP file.
+void Capture(HWND window, const wchar_t* name)
+{
+    Sleep(600); // let the dialog finish painting
+    RECT rect = {};
+    GetWindowRect(window, &rect);
+    int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    SelectObject(memory, old);
+    DWORD stride = ((width * 3 + 3) & ~3u);
+    BITMAPFILEHEADER file = {};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof(file) + sizeof(info.bmiHeader);
+    file.bfSize = file.bfOffBits + stride * height;
+    std::wstring path = g_folder + L"\\" + name + L".bmp";
+    if (FILE* out = _wfopen(path.c_str(), L"wb")) {
+        fwrite(&file, sizeof(file), 1, out);
+        fwrite(&info.bmiHeader, sizeof(info.bmiHeader), 1, out);
+        fwrite(bits, stride * height, 1, out);
+        fclose(out);
+        std::printf("captured %s\n", Narrow(name).c_str());
+    }
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+}
+
+struct Setup {
+    LoopbackHttpServer server{LoopbackHttpServer::Tls::None, 80};
+    zvtest::TempFolder folder;
+    zvtest::HookedHost host;
+
+    Setup()
+    {
+        host.settings.updateURL = server.Url("/update");
+        host.settings.downloadFolder = folder.Path();
+        host.settings.installerFileName = L"Setup.exe";
+        host.settings.crmRedirectURL = server.Url("/redirect");
+        host.settings.crmUploadFile = folder.File(L"crm.zip");
+        host.settings.crmViewFile = folder.File(L"crm.txt");
+        host.settings.programLanguage = L"en_UK";
+        host.settings.productName = L"Sample Editor";
+        zvtest::WriteFileBytes(*host.settings.crmUploadFile, "customer data");
+        zvtest::WriteFileBytes(*host.settings.crmViewFile,
+                               "Program=Sample Editor\nVersion=1.0.0.0\nLanguage=en_UK\nPlatform=1\n");
+        server.Route("/redirect", HttpResponse::Ok("http://127.0.0.1/upload/put"));
+    }
+
+    int Run(std::function<void(DialogDriver&)> script)
+    {
+        DialogDriver driver(GetCurrentThreadId(), std::move(script));
+        int result = 0;
+        {
+            CUpdater updater(&host, &SkinnedWorkflowDialogs());
+            result = updater.Run(1);
+        }
+        driver.Finish();
+        for (const std::string& failure : driver.Failures())
+            std::printf("driver: %s\n", failure.c_str());
+        return result;
+    }
+};
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    if (argc < 2) {
+        std::printf("usage: workflow_screenshots <output folder>\n");
+        return 2;
+    }
+    g_folder = argv[1];
+    CreateDirectoryW(g_folder.c_str(), nullptr);
+    zvtest::InstallTestRootCA();
+
+    // 1. The whole road: waiting, offer, release notes, viewer, uploading,
+    //    downloading, checking, failure, (Yes) and the install dialog.
+    {
+        Setup setup;
+        if (!setup.server.IsRunning()) {
+            std::printf("port 80: %s\n", setup.server.Error().c_str());
+            return 1;
+        }
+        const unsigned long long size = 640 * 1024;
+        HttpResponse slowAnswer = HttpResponse::Ok(zvtest::PatchDocument(
+            Narrow(setup.server.Url("/setup.exe")), size, "1.1.0.0", 3));
+        slowAnswer.Delay(2500);
+        setup.server.Route("/update", slowAnswer);
+        HttpResponse slowUpload = HttpResponse::Ok();
+        slowUpload.Delay(2500);
+        setup.server.Route("/upload/put", slowUpload);
+        HttpResponse held = HttpResponse::Pattern(size);
+        held.StallAfter(size / 2);
+        setup.server.Route("/setup.exe", held);
+        setup.host.onLog = [](const std::wstring& line) {
+            if (line.find(L"ThreadFileCheck(): start checking") != std::wstring::npos)
+                Sleep(2500); // long enough to see "Checking update..."
+        };
+        int result = setup.Run([&](DialogDriver& d) {
+            HWND update = d.WaitDialog(IDC_TXT_WAIT);
+            Capture(update, L"1-waiting");
+            d.WaitVisible(update, IDOK);
+            Capture(update, L"2-offer");
+            DialogDriver::Click(update, IDC_BTN_WHATS_NEW);
+            d.WaitVisible(update, IDC_BROWSER);
+            Capture(update, L"3-release-notes");
+            DialogDriver::Click(update, IDC_BTN_SHOW_CRM);
+            HWND viewer = d.WaitDialog(IDC_EDIT_CRM);
+            Capture(viewer, L"4-viewer");
+            DialogDriver::Click(viewer, IDOK);
+            d.WaitDialogGone(IDC_EDIT_CRM);
+            DialogDriver::Click(update, IDOK);
+            HWND progress = d.WaitDialog(IDC_PROGRESS);
+            Capture(progress, L"5-uploading");
+            setup.server.WaitForStall(20000);
+            d.Wait([&] { return DialogDriver::Text(progress, IDC_TXT_DOWNLOAD_STATUS).find(L'%') != std::wstring::npos; },
+                   20000, "no progress");
+            Capture(progress, L"6-downloading");
+            setup.server.ReleaseStalls();
+            d.WaitText(progress, IDC_TXT_DOWNLOAD_STATUS, L"Checking update...");
+            Capture(progress, L"7-checking");
+            d.WaitText(progress, IDC_TXT_DOWNLOAD_STATUS, L"Do you want to restart the update process?");
+            Capture(progress, L"8-failure");
+            setup.host.onLog = nullptr;
+            setup.server.Route("/setup.exe",
+                               HttpResponse::Ok(zvtest::ReadFileBytes(zvtest::FixturePath(L"signed-valid.exe"))));
+            DialogDriver::Click(progress, IDOK);
+            HWND install = d.WaitDialog(IDC_BTN_LATER);
+            Capture(install, L"9-install");
+            DialogDriver::Click(install, IDOK);
+            d.WaitDialogGone(IDC_BTN_LATER);
+        });
+        std::printf("road: result %d\n", result);
+    }
+
+    // 2. No update.
+    {
+        Setup setup;
+        setup.server.Route("/update", HttpResponse::NotFound());
+        int result = setup.Run([&](DialogDriver& d) {
+            HWND update = d.WaitDialog(IDC_TXT_WAIT);
+            d.WaitVisible(update, IDC_TXT_NO_PATCH_AVAILABLE);
+            Capture(update, L"10-no-update");
+            DialogDriver::Click(update, IDCANCEL);
+            d.WaitDialogGone(IDC_TXT_WAIT);
+        });
+        std::printf("no update: result %d\n", result);
+    }
+    return 0;
+}
