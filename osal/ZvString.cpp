@@ -15,7 +15,7 @@
 #include <cwchar>
 #include <cwctype>
 #include <new>
-#include <string_view>
+#include <string>
 #include <utility>
 
 namespace ZvOSAL {
@@ -58,6 +58,28 @@ inline bool PointsInto(const wchar_t* text, const ZvStringData* data)
 {
     const wchar_t* begin = data->data();
     return text >= begin && text <= begin + data->nAllocLength;
+}
+
+// Ordinal search of pattern (patternLength >= 1) in text from start: the
+// first unit is found with the runtime's fast character search, the rest
+// compared after it. -1 when there is none.
+int SearchUnits(const wchar_t* text, int length, int start, const wchar_t* pattern, int patternLength)
+{
+    using Traits = std::char_traits<wchar_t>;
+    if (patternLength > length - start)
+        return -1;
+    const wchar_t first = pattern[0];
+    const wchar_t* at = text + start;
+    const wchar_t* const last = text + (length - patternLength);
+    while (at <= last) {
+        at = Traits::find(at, static_cast<size_t>(last - at) + 1, first);
+        if (!at)
+            return -1;
+        if (Traits::compare(at + 1, pattern + 1, static_cast<size_t>(patternLength) - 1) == 0)
+            return static_cast<int>(at - text);
+        ++at;
+    }
+    return -1;
 }
 
 // The capacity a request for length characters gets from the allocator.
@@ -629,9 +651,10 @@ int ZvString::Find(const wchar_t* text, int start) const
         start = 0;
     if (start > length)
         return -1;
-    const std::wstring_view haystack(m_pchData, static_cast<size_t>(length));
-    const size_t hit = haystack.find(text, static_cast<size_t>(start));
-    return hit == std::wstring_view::npos ? -1 : static_cast<int>(hit);
+    const int textLength = SafeStrlen(text);
+    if (textLength == 0)
+        return start;
+    return SearchUnits(m_pchData, length, start, text, textLength);
 }
 
 int ZvString::ReverseFind(wchar_t ch) const
@@ -819,11 +842,9 @@ int ZvString::Replace(const wchar_t* oldText, const wchar_t* newText)
         return 0;
     const int newLength = SafeStrlen(newText);
     const int length = GetLength();
-    const std::wstring_view self(m_pchData, static_cast<size_t>(length));
-    const std::wstring_view pattern(oldText, static_cast<size_t>(oldLength));
-
     int count = 0;
-    for (size_t at = self.find(pattern); at != std::wstring_view::npos; at = self.find(pattern, at + oldLength))
+    for (int at = SearchUnits(m_pchData, length, 0, oldText, oldLength); at >= 0;
+         at = SearchUnits(m_pchData, length, at + oldLength, oldText, oldLength))
         ++count;
     if (count == 0)
         return 0;
@@ -835,15 +856,16 @@ int ZvString::Replace(const wchar_t* oldText, const wchar_t* newText)
     ZvString result;
     if (resultLength > 0) {
         wchar_t* out = result.GetBufferSetLength(static_cast<int>(resultLength));
-        size_t from = 0;
-        for (size_t at = self.find(pattern); at != std::wstring_view::npos; at = self.find(pattern, at + oldLength)) {
-            std::wmemcpy(out, m_pchData + from, at - from);
+        int from = 0;
+        for (int at = SearchUnits(m_pchData, length, 0, oldText, oldLength); at >= 0;
+             at = SearchUnits(m_pchData, length, at + oldLength, oldText, oldLength)) {
+            std::wmemcpy(out, m_pchData + from, static_cast<size_t>(at - from));
             out += at - from;
             std::wmemcpy(out, newText, static_cast<size_t>(newLength));
             out += newLength;
             from = at + oldLength;
         }
-        std::wmemcpy(out, m_pchData + from, static_cast<size_t>(length) - from);
+        std::wmemcpy(out, m_pchData + from, static_cast<size_t>(length - from));
     }
     *this = std::move(result);
     return count;

@@ -23,7 +23,10 @@ public:
     // pages = codepage. A null other gives the empty string.
     ZvAString(ZvAString* other, ZvCodepages codepage);
     // Takes both code pages of other; the text is other's text converted from
-    // its source code page to its code page.
+    // its source code page to its code page. The stored text is already in
+    // the code page, so the copy is identical only when the two code pages
+    // are equal (as after construction from wide text); otherwise the text is
+    // converted a second time.
     ZvAString(const ZvAString& other);
     ~ZvAString() override;
 

@@ -88,7 +88,8 @@ public:
     // ---- Assignment (8-bit input is converted from the ANSI code page) ----
     ZvString& operator=(const ZvString& other);
     ZvString& operator=(ZvString&& other) noexcept;
-    // Plain text; a pointer below 0x10000 is NOT a resource id here.
+    // As construction: null gives empty, a pointer below 0x10000 loads that
+    // string resource.
     ZvString& operator=(const wchar_t* text);
     ZvString& operator=(wchar_t ch);
     // A char is sign-extended to 16 bits: 0x80..0xFF become 0xFF80..0xFFFF.
@@ -243,7 +244,8 @@ public:
     void Format(unsigned int formatId, ...);
     void FormatV(const wchar_t* format, va_list args);
     // The system's FormatMessage over the arguments (inserts %1, %2, ...).
-    // Throws std::bad_alloc when the system fails.
+    // Throws std::bad_alloc when the system fails. An empty format gives the
+    // empty string.
     void FormatMessageW(const wchar_t* format, ...);
     void FormatMessageW(unsigned int formatId, ...);
     // As FormatMessageW with a va_list (passed by address, as the system takes it).
@@ -273,15 +275,17 @@ public:
     // ---- Resources ----
     // Loads string-table entry id from the library's own module in the
     // library's current resource language (English (United Kingdom) when the
-    // entry is missing there). Non-zero when the loaded string is not empty;
-    // a missing entry leaves the string empty.
+    // entry is missing there); strings of any length load in full, up to
+    // their first 0. Non-zero when the loaded string is not empty; a missing
+    // entry leaves the string empty.
     int LoadStringW(unsigned int id);
 #ifndef LoadString
     int LoadString(unsigned int id) { return LoadStringW(id); }
 #endif
 
     // ---- Diagnostics ----
-    // Block counts of the allocator, for leak and reuse checks in tests.
+    // Block counts of the allocator, for leak and reuse checks (diagnostic
+    // only: the figures are process-wide and change with every string).
     static void GetPoolStatistics(ZvStringPoolStatistics& stats);
 
 protected:
