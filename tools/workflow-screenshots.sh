@@ -13,8 +13,10 @@ out="$root/docs/workflow"
 program="$build/bin/workflow_screenshots.exe"
 [ -f "$program" ] || { echo "missing $program (build the workflow_screenshots target)"; exit 1; }
 . "$root/tools/wine-session.sh"
-zv_wine_session_begin "$build/wineprefix"
+# A session of this prefix that is still running (another script) makes the
+# start fail; the trap then still stops the display started for it.
 trap zv_wine_session_end EXIT
+zv_wine_session_begin "$build/wineprefix"
 export WINEDLLOVERRIDES="mshtml="
 work=$(mktemp -d)
 mkdir -p "$out"
