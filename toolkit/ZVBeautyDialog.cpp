@@ -170,7 +170,8 @@ bool CZV_BeautyDialog::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lPara
         // The window has its new size; the skin's alignment entries follow
         // it, then everything is painted afresh (the background may be a
         // gradient or a stretched bitmap).
-        if (HasLayout() && m_hWnd) {
+        // A minimized window has no client area to place anything against.
+        if (HasLayout() && m_hWnd && wParam != SIZE_MINIMIZED) {
             ApplyLayout(LOWORD(lParam), HIWORD(lParam));
             InvalidateRect(m_hWnd, nullptr, TRUE);
         }

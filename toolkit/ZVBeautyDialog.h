@@ -15,7 +15,7 @@
 //   WM_ERASEBKGND  -> the skin's background (colour, gradient or bitmap)
 //   WM_SIZE        -> the alignment entries of the loaded description are
 //                     applied (ApplyLayout), then the client area is
-//                     invalidated with erasing
+//                     invalidated with erasing (not when minimized)
 // A message handler that returns a value through the dialog (DWLP_MSGRESULT)
 // sets `result` and returns true.
 //
