@@ -51,11 +51,13 @@ public:
     }
 
     // Gives the chunks back to the system when no block is handed out; the
-    // pool stays usable (it grows again on demand).
+    // pool stays usable (it grows again on demand). Runs at unload, when a
+    // thread ended by process exit may still own the lock: then the chunks
+    // stay.
     void ReleaseIdleChunks()
     {
-        ZvCriticalSectionLock lock(m_lock, 1);
-        if (m_inUse != 0)
+        ZvCriticalSectionLock lock(m_lock, 0);
+        if (!lock.TryLock() || m_inUse != 0)
             return;
         while (m_chunks) {
             Chunk* next = m_chunks->next;

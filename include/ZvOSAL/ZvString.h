@@ -123,7 +123,8 @@ public:
     // ---- Buffer access ----
     // A writable buffer of at least minLength units (the block made the
     // string's own); the content and length are kept. Call ReleaseBuffer after
-    // writing.
+    // writing. An empty string asked for 0 units returns the shared empty
+    // buffer: write nothing there.
     wchar_t* GetBuffer(int minLength);
     // Sets the length to newLength, or for -1 to the units before the first 0.
     void ReleaseBuffer(int newLength = -1);

@@ -71,6 +71,13 @@ TEST(StringThreads, SharedBlocksAndPoolsUnderConcurrency)
                 std::mt19937 random(1000u + static_cast<unsigned>(t));
                 while (!go.load())
                     Sleep(0);
+                // Tight copies of one block: the most contention on one count.
+                for (int i = 0; i < 20000; ++i) {
+                    ZvString first(shared[0]);
+                    ZvString second(first);
+                    if (second.c_str() != shared[0].c_str())
+                        ++failures;
+                }
                 std::vector<ZvString> mine;
                 for (int round = 0; round < kRounds; ++round) {
                     const int which = static_cast<int>(random() % kShared);
