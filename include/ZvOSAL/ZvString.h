@@ -85,7 +85,8 @@ public:
     ZvString(const unsigned char* text);
     ~ZvString();
 
-    // ---- Assignment (8-bit input is converted from the ANSI code page) ----
+    // ---- Assignment (8-bit input is converted from the ANSI code page; there
+    // is no application framework here, so no assignment from its string) ----
     ZvString& operator=(const ZvString& other);
     ZvString& operator=(ZvString&& other) noexcept;
     // As construction: null gives empty, a pointer below 0x10000 loads that
