@@ -43,7 +43,7 @@ public:
     // The rectangle is always written; success needs all four numbers.
     virtual int ReadRect(RECT* rect, const wchar_t* defaultValue, const wchar_t* key, const wchar_t* section,
                          const wchar_t* file, const wchar_t* fallbackSection);
-    // The face from faceKey and the size specification from sizeKey:
+    // The face from faceKey and the size fields from sizeKey:
     // "height weight italic underline non-antialiased charset quality"
     // (height may have decimals, truncated; missing fields: 0 0 0 0 1 0 -1).
     // A face the toolkit refuses (one of the maker's fonts while they are

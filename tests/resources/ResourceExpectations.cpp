@@ -278,17 +278,17 @@ void CheckLanguageSet(HMODULE module)
 
 void CheckEnglishTemplates(HMODULE module)
 {
-    for (const TemplateSpec& spec : EnglishTemplates()) {
-        SCOPED_TRACE(Where(kEnglishUK, spec.id));
+    for (const TemplateSpec& tmpl : EnglishTemplates()) {
+        SCOPED_TRACE(Where(kEnglishUK, tmpl.id));
         DialogTemplateInfo info;
-        if (!LoadTemplate(module, spec.id, kEnglishUK, info))
+        if (!LoadTemplate(module, tmpl.id, kEnglishUK, info))
             continue;
-        EXPECT_EQ(spec.style, info.style);
-        EXPECT_EQ(spec.exStyle, info.exStyle);
+        EXPECT_EQ(tmpl.style, info.style);
+        EXPECT_EQ(tmpl.exStyle, info.exStyle);
         EXPECT_EQ(0, info.x);
         EXPECT_EQ(0, info.y);
-        EXPECT_EQ(spec.cx, info.cx);
-        EXPECT_EQ(spec.cy, info.cy);
+        EXPECT_EQ(tmpl.cx, info.cx);
+        EXPECT_EQ(tmpl.cy, info.cy);
         EXPECT_EQ(0, info.menu.ordinal);
         EXPECT_EQ(L"", info.menu.name);
         EXPECT_EQ(0, info.windowClass.ordinal);
@@ -296,14 +296,14 @@ void CheckEnglishTemplates(HMODULE module)
         EXPECT_EQ(kTitle, info.title);
         EXPECT_TRUE(info.hasFont);
         EXPECT_EQ(8, info.pointSize);
-        EXPECT_EQ(spec.face, info.face);
-        EXPECT_EQ(spec.weight, info.weight);
+        EXPECT_EQ(tmpl.face, info.face);
+        EXPECT_EQ(tmpl.weight, info.weight);
         EXPECT_EQ(0, info.italic);
         // The system picks the script from the text's language.
         EXPECT_EQ(DEFAULT_CHARSET, info.charset);
-        ASSERT_EQ(spec.controls.size(), info.items.size());
-        for (size_t i = 0; i < spec.controls.size(); ++i) {
-            const ControlSpec& want = spec.controls[i];
+        ASSERT_EQ(tmpl.controls.size(), info.items.size());
+        for (size_t i = 0; i < tmpl.controls.size(); ++i) {
+            const ControlSpec& want = tmpl.controls[i];
             const DialogItem& item = info.items[i];
             SCOPED_TRACE("control " + std::to_string(want.id));
             EXPECT_EQ(want.id, item.id);
@@ -323,27 +323,27 @@ void CheckEnglishTemplates(HMODULE module)
 
 void CheckTranslatedTemplates(HMODULE module)
 {
-    for (const TemplateSpec& spec : EnglishTemplates()) {
+    for (const TemplateSpec& tmpl : EnglishTemplates()) {
         for (LANGID language : kLanguages) {
             if (language == kEnglishUK)
                 continue;
-            SCOPED_TRACE(Where(language, spec.id));
+            SCOPED_TRACE(Where(language, tmpl.id));
             DialogTemplateInfo info;
-            if (!LoadTemplate(module, spec.id, language, info))
+            if (!LoadTemplate(module, tmpl.id, language, info))
                 continue;
-            EXPECT_EQ(spec.style, info.style);
-            EXPECT_EQ(spec.exStyle, info.exStyle);
-            EXPECT_EQ(spec.cx, info.cx);
-            EXPECT_EQ(spec.cy, info.cy);
-            EXPECT_EQ(spec.face, info.face);
+            EXPECT_EQ(tmpl.style, info.style);
+            EXPECT_EQ(tmpl.exStyle, info.exStyle);
+            EXPECT_EQ(tmpl.cx, info.cx);
+            EXPECT_EQ(tmpl.cy, info.cy);
+            EXPECT_EQ(tmpl.face, info.face);
             EXPECT_EQ(8, info.pointSize);
-            EXPECT_EQ(spec.weight, info.weight);
+            EXPECT_EQ(tmpl.weight, info.weight);
             EXPECT_EQ(DEFAULT_CHARSET, info.charset);
             EXPECT_FALSE(info.title.empty());
             EXPECT_NE(kTitle, info.title) << "title not translated";
-            ASSERT_EQ(spec.controls.size(), info.items.size());
-            for (size_t i = 0; i < spec.controls.size(); ++i) {
-                const ControlSpec& want = spec.controls[i];
+            ASSERT_EQ(tmpl.controls.size(), info.items.size());
+            for (size_t i = 0; i < tmpl.controls.size(); ++i) {
+                const ControlSpec& want = tmpl.controls[i];
                 const DialogItem& item = info.items[i];
                 SCOPED_TRACE("control " + std::to_string(want.id));
                 EXPECT_EQ(want.id, item.id);
@@ -351,7 +351,7 @@ void CheckTranslatedTemplates(HMODULE module)
                 EXPECT_EQ(want.style, item.style);
                 ControlSpec place = want;
                 for (const PlaceOverride& o : kPlaceOverrides) {
-                    if (o.language == language && o.templateId == spec.id && o.controlId == want.id) {
+                    if (o.language == language && o.templateId == tmpl.id && o.controlId == want.id) {
                         place.x = o.x;
                         place.y = o.y;
                         place.cx = o.cx;
