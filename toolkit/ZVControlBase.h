@@ -124,6 +124,32 @@ protected:
     void PaintBackground(HDC dc, const RECT& rect, UINT ctlColorMessage);
     // Draws the template's bitmap stretched over rect; false without one.
     bool PaintBitmap(HDC dc, const RECT& rect, int frame = 0, int frames = 1);
+    // Serves the painting messages of a control that draws all of itself
+    // (paint, print into a given DC, no background erase); false for others.
+    template <typename PaintFn>
+    bool ServeSelfDrawing(UINT message, WPARAM wParam, LRESULT& result, PaintFn paint)
+    {
+        switch (message) {
+        case WM_PAINT: {
+            PAINTSTRUCT ps = {};
+            HDC dc = ::BeginPaint(m_hWnd, &ps);
+            if (dc)
+                paint(dc);
+            ::EndPaint(m_hWnd, &ps);
+            result = 0;
+            return true;
+        }
+        case WM_PRINTCLIENT:
+            paint(reinterpret_cast<HDC>(wParam));
+            result = 0;
+            return true;
+        case WM_ERASEBKGND:
+            result = 1;
+            return true;
+        default:
+            return false;
+        }
+    }
     // Reads a colour key of the template (false when missing).
     bool ReadTemplateColor(const wchar_t* key, COLORREF& color);
     bool ReadTemplateString(const wchar_t* key, ZvOSAL::ZvString& value);

@@ -275,20 +275,10 @@ void CZV_Static::StopAnimation()
 
 LRESULT CZV_Static::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    LRESULT painted = 0;
+    if (ServeSelfDrawing(message, wParam, painted, [this](HDC dc) { Paint(dc); }))
+        return painted;
     switch (message) {
-    case WM_PAINT: {
-        PAINTSTRUCT ps = {};
-        HDC dc = BeginPaint(m_hWnd, &ps);
-        if (dc)
-            Paint(dc);
-        EndPaint(m_hWnd, &ps);
-        return 0;
-    }
-    case WM_PRINTCLIENT:
-        Paint(reinterpret_cast<HDC>(wParam));
-        return 0;
-    case WM_ERASEBKGND:
-        return 1;
     case WM_TIMER:
         if (wParam == kAnimationTimer) {
             ++m_frame;
@@ -467,20 +457,10 @@ bool CZV_PeakMeterCtrl::LoadTemplate(CZVIniFileReader* file, const wchar_t* sect
 
 LRESULT CZV_PeakMeterCtrl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    LRESULT painted = 0;
+    if (ServeSelfDrawing(message, wParam, painted, [this](HDC dc) { Paint(dc); }))
+        return painted;
     switch (message) {
-    case WM_PAINT: {
-        PAINTSTRUCT ps = {};
-        HDC dc = BeginPaint(m_hWnd, &ps);
-        if (dc)
-            Paint(dc);
-        EndPaint(m_hWnd, &ps);
-        return 0;
-    }
-    case WM_PRINTCLIENT:
-        Paint(reinterpret_cast<HDC>(wParam));
-        return 0;
-    case WM_ERASEBKGND:
-        return 1;
     // Progress-bar messages, for code that drives the meter as a progress bar.
     case PBM_SETRANGE32:
         SetMaximum(static_cast<double>(static_cast<int>(lParam)));
