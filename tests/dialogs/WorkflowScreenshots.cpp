@@ -5,6 +5,7 @@
 // no update. tools/workflow-screenshots.sh runs it in a private Xvfb display
 // and turns the pictures into PNG files in docs/workflow/.
 // Usage: workflow_screenshots.exe <output folder>
+#include "demo/WindowCapture.h"
 #include "dialogs/DialogDriver.h"
 #include "dialogs/SkinnedWorkflowDialogs.h"
 #include "http/TestFiles.h"
@@ -32,43 +33,14 @@ std::string Narrow(const std::wstring& text)
     return out;
 }
 
-// The window's screen pixels as a 24-bit BMP file.
+// A picture of the window, once it has finished painting.
 void Capture(HWND window, const wchar_t* name)
 {
-    Sleep(600); // let the dialog finish painting
-    RECT rect = {};
-    GetWindowRect(window, &rect);
-    int width = rect.right - rect.left, height = rect.bottom - rect.top;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-    SelectObject(memory, old);
-    DWORD stride = ((width * 3 + 3) & ~3u);
-    BITMAPFILEHEADER file = {};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof(file) + sizeof(info.bmiHeader);
-    file.bfSize = file.bfOffBits + stride * height;
-    std::wstring path = g_folder + L"\\" + name + L".bmp";
-    if (FILE* out = _wfopen(path.c_str(), L"wb")) {
-        fwrite(&file, sizeof(file), 1, out);
-        fwrite(&info.bmiHeader, sizeof(info.bmiHeader), 1, out);
-        fwrite(bits, stride * height, 1, out);
-        fclose(out);
+    Sleep(600);
+    if (zvdemo::CaptureWindowToBmp(window, g_folder + L"\\" + name + L".bmp"))
         std::printf("captured %s\n", Narrow(name).c_str());
-    }
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
+    else
+        std::printf("could not capture %s\n", Narrow(name).c_str());
 }
 
 struct Setup {
