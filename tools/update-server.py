@@ -2,11 +2,18 @@
 """A static update server on 127.0.0.1 for the demo and the download benchmark.
 
     update-server.py ROOT [--port N] [--port-file FILE] [--max-seconds S] [--quiet]
+                     [--delay NAME=SECONDS]... [--spread NAME=SECONDS]...
 
-Serves the files under ROOT by GET, ignoring the query string, which is all a
-ZvAutoUpdate feed needs: the library's query parameters (format, program,
-program_language, program_platform, program_version) may be used by a server
-that picks an answer per program, but a plain file server works too.
+Serves the files under ROOT by GET. Of the library's query parameters
+(format, program, program_language, program_platform, program_version) it
+looks at one, as a real update server would: a patch description (.xml file
+with a <patch version="..."> attribute) is answered with 404, "no update",
+when program_version is already that version or newer. Everything else is a
+plain file server.
+
+--delay NAME=SECONDS answers requests for the file NAME only after SECONDS;
+--spread NAME=SECONDS sends the body of NAME in pieces over SECONDS, so that
+a small download shows its progress.
 
 Unless --quiet, every request is printed as "server: GET <path and query> -> <status> (<bytes>)"
 so that the demo shows what the library asked. With --port 0 (the default) a
@@ -18,10 +25,31 @@ itself after --max-seconds (default 600) or on SIGTERM/SIGINT.
 import argparse
 import http.server
 import os
+import re
 import signal
 import sys
 import threading
+import time
 import urllib.parse
+
+
+def version_tuple(text):
+    """A dotted version as four numbers, or None when it is not one."""
+    parts = text.strip().split(".")
+    if not 1 <= len(parts) <= 4 or not all(p.isdigit() for p in parts):
+        return None
+    return tuple(int(p) for p in parts) + (0,) * (4 - len(parts))
+
+
+def offered_version(path):
+    """The version attribute of the <patch> element of a feed file, or None."""
+    try:
+        with open(path, "rb") as f:
+            head = f.read(64 * 1024).decode("utf-8", "replace")
+    except OSError:
+        return None
+    match = re.search(r'<patch\b[^>]*\sversion="([^"]*)"', head)
+    return version_tuple(match.group(1)) if match else None
 
 
 class Handler(http.server.BaseHTTPRequestHandler):
@@ -29,6 +57,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
     server_version = "ZvUpdateServer/1.0"
     root = "."
     quiet = False
+    delays = {}   # file name -> seconds before the answer
+    spreads = {}  # file name -> seconds over which the body is sent
 
     def log_message(self, format, *args):
         pass  # one line per request is written by report() instead
@@ -37,19 +67,32 @@ class Handler(http.server.BaseHTTPRequestHandler):
         if not self.quiet:
             print(f"server: GET {self.path} -> {status} ({size} bytes)", flush=True)
 
+    def not_found(self, body):
+        self.report(404, len(body))
+        self.send_response(404)
+        self.send_header("Content-Type", "text/plain")
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        self.wfile.write(body)
+
     def do_GET(self):
-        path = urllib.parse.unquote(urllib.parse.urlsplit(self.path).path)
+        split = urllib.parse.urlsplit(self.path)
+        path = urllib.parse.unquote(split.path)
         parts = [p for p in path.split("/") if p not in ("", ".", "..")]
         local = os.path.join(self.root, *parts)
         if not parts or not os.path.isfile(local):
-            body = b"not found\n"
-            self.report(404, len(body))
-            self.send_response(404)
-            self.send_header("Content-Type", "text/plain")
-            self.send_header("Content-Length", str(len(body)))
-            self.end_headers()
-            self.wfile.write(body)
+            self.not_found(b"not found\n")
             return
+        name = parts[-1]
+        if name in self.delays:
+            time.sleep(self.delays[name])
+        if local.endswith(".xml"):
+            query = urllib.parse.parse_qs(split.query)
+            asking = version_tuple(query.get("program_version", [""])[0])
+            offered = offered_version(local)
+            if asking and offered and asking >= offered:
+                self.not_found(b"no update\n")
+                return
         size = os.path.getsize(local)
         kind = "text/xml" if local.endswith(".xml") else \
             "text/html" if local.endswith(".html") else "application/octet-stream"
@@ -62,10 +105,13 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.end_headers()
         self.wfile.flush()
         with open(local, "rb") as f:
-            # The kernel copies the file: the server is never the bottleneck
-            # of a download measurement.
-            sent = 0
             try:
+                if name in self.spreads:
+                    self.send_spread(f, size, self.spreads[name])
+                    return
+                # The kernel copies the file: the server is never the
+                # bottleneck of a download measurement.
+                sent = 0
                 while sent < size:
                     n = self.connection.sendfile(f, sent, size - sent)
                     if n == 0:
@@ -73,6 +119,17 @@ class Handler(http.server.BaseHTTPRequestHandler):
                     sent += n
             except (BrokenPipeError, ConnectionResetError):
                 pass
+
+    def send_spread(self, f, size, seconds):
+        pieces = 20
+        piece = max(1, -(-size // pieces))
+        while True:
+            data = f.read(piece)
+            if not data:
+                break
+            self.wfile.write(data)
+            self.wfile.flush()
+            time.sleep(seconds / pieces)
 
 
 def main():
@@ -82,7 +139,22 @@ def main():
     parser.add_argument("--port-file")
     parser.add_argument("--max-seconds", type=float, default=600)
     parser.add_argument("--quiet", action="store_true")
+    parser.add_argument("--delay", action="append", default=[], metavar="NAME=SECONDS")
+    parser.add_argument("--spread", action="append", default=[], metavar="NAME=SECONDS")
     args = parser.parse_args()
+
+    def per_file(options, flag):
+        table = {}
+        for option in options:
+            name, _, seconds = option.partition("=")
+            try:
+                table[name] = float(seconds)
+            except ValueError:
+                parser.error(f"{flag} {option}: expected NAME=SECONDS")
+        return table
+
+    Handler.delays = per_file(args.delay, "--delay")
+    Handler.spreads = per_file(args.spread, "--spread")
 
     Handler.root = os.path.abspath(args.root)
     Handler.quiet = args.quiet
