@@ -7,7 +7,7 @@ packages=(
     cmake make
     g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools
     wine wine64
-    xvfb xauth x11-apps imagemagick
+    xvfb xauth x11-apps x11-utils imagemagick
     osslsigncode openssl curl
     googletest python3
     fonts-wqy-microhei

@@ -1,10 +1,26 @@
 #!/bin/bash
 # Sourced by the test and demo scripts: a private X display (Xvfb) and a
 # persistent wineserver for the build tree's own Wine prefix, warmed up inside
-# that display. zv_wine_session_end stops both.
+# that display. zv_wine_session_end stops both. With ZV_WINE_USE_DISPLAY=1
+# the caller's display is used instead of a private one.
 #
 # The server and its helpers must not inherit our pipes (or ctest would wait
 # for them forever): every Wine start here has its streams redirected.
+
+# A private Xvfb on the first free display number from :90; sets DISPLAY.
+zv_start_private_display() {
+    local n i
+    for n in $(seq 90 140); do
+        [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] || break
+    done
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
+    ZV_XVFB_PID=$!
+    export DISPLAY=":$n"
+    for i in $(seq 1 50); do
+        [ -e "/tmp/.X11-unix/X$n" ] && break
+        sleep 0.1
+    done
+}
 
 zv_wine_session_begin() {
     local prefix=$1
@@ -12,18 +28,11 @@ zv_wine_session_begin() {
     export WINEDEBUG=-all
     unset http_proxy https_proxy ftp_proxy all_proxy no_proxy HTTP_PROXY HTTPS_PROXY FTP_PROXY ALL_PROXY NO_PROXY
 
-    local n
-    for n in $(seq 90 140); do
-        [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] || break
-    done
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
-    ZV_XVFB_PID=$!
-    export DISPLAY=":$n"
-    local i
-    for i in $(seq 1 50); do
-        [ -e "/tmp/.X11-unix/X$n" ] && break
-        sleep 0.1
-    done
+    if [ "${ZV_WINE_USE_DISPLAY:-0}" = 1 ]; then
+        ZV_XVFB_PID=
+    else
+        zv_start_private_display
+    fi
 
     local fresh=0
     [ -f "$prefix/system.reg" ] || fresh=1
