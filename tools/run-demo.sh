@@ -97,14 +97,14 @@ fi
 # failed); the driver passes it on, or gives 90 when a step did not come.
 code=${PIPESTATUS[0]}
 set -e
-echo "demo: the interactive update ended with $code"
+echo "demo: the sample host ended with $code (the result of action 1)"
 if [ "$code" = 90 ] || [ "$code" -ge 100 ]; then
     status=1
 fi
 
 now=$(head -1 "$work/SampleProgram/SampleProgram.version" | tr -d '\r')
 echo "demo: SampleProgram version before: $installed, after: $now"
-echo "demo: asking once more with the version now installed (action 3):"
+echo "demo: asking once more, as SampleProgram $now (action 3):"
 "$wine_run" SampleHost.exe "${host[@]}" --no-dialogs 3 </dev/null | sed -u 's/\r$//' | grep -E '^(SampleProgram|  ->)' || true
 
 if [ $headless = 1 ]; then
