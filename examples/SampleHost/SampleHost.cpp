@@ -17,8 +17,8 @@
 //
 // Without actions it runs 3 (is there an update?) and then 4 (download it).
 // Log lines start with "log:". Exit code: the result of the last action, or
-// 100 when the library cannot be loaded, 101 when an installer it started
-// failed.
+// 2 for an unknown argument, 100 when the library cannot be loaded, 101 when
+// an installer it started failed.
 #include "ConsoleOutput.h"
 #include "InstalledVersion.h"
 #include "InstallerLauncher.h"
@@ -58,6 +58,7 @@ const wchar_t* Meaning(int action, int result)
 }
 
 struct Options {
+    bool valid = true;
     sample::SampleConfiguration configuration;
     std::wstring programFolder;
     std::wstring versionGiven;
@@ -87,8 +88,12 @@ Options ParseOptions(int argc, wchar_t** argv)
             c.installerName = argv[++i];
         else if (arg == L"--no-dialogs")
             c.dialogs = false;
-        else
+        else if (!arg.empty() && arg.find_first_not_of(L"0123456789") == std::wstring::npos)
             options.actions.push_back(_wtoi(argv[i]));
+        else {
+            Print(L"unknown argument: %ls\n", argv[i]);
+            options.valid = false;
+        }
     }
     if (options.actions.empty())
         options.actions = {3, 4};
@@ -104,6 +109,11 @@ Options ParseOptions(int argc, wchar_t** argv)
 int wmain(int argc, wchar_t** argv)
 {
     Options options = ParseOptions(argc, argv);
+    if (!options.valid) {
+        Print(L"usage: SampleHost.exe [--url URL] [--folder DIR\\] [--program-folder DIR] [--version V]\n"
+              L"                      [--language L] [--platform N] [--installer NAME] [--no-dialogs] ACTION...\n");
+        return 2;
+    }
     sample::SampleConfiguration& configuration = options.configuration;
     Print(L"SampleProgram %ls (in %ls)\n", configuration.version.c_str(), options.programFolder.c_str());
 
