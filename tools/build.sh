@@ -7,11 +7,20 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 which=${1:-all}
 jobs=$(nproc 2>/dev/null || echo 2)
+# Checkouts in different folders share cached objects.
+export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$root}
 
 build() {
     local arch=$1 toolchain=$2 dir="$root/${ZV_BUILD_ROOT:-build}/$1"
     if [ ! -f "$dir/CMakeCache.txt" ]; then
-        cmake -S "$root" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$toolchain" -DCMAKE_BUILD_TYPE=Release >/dev/null
+        # A compiler cache, when the machine has one, makes rebuilds of a
+        # second checkout cheap; the build does not need it.
+        local launcher=()
+        if command -v ccache >/dev/null 2>&1; then
+            launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+        fi
+        cmake -S "$root" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$toolchain" -DCMAKE_BUILD_TYPE=Release \
+            "${launcher[@]}" >/dev/null
     fi
     echo "build: $arch"
     local log="$dir/build.log"
