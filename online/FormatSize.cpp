@@ -11,7 +11,28 @@ using ZvOSAL::ZvString;
 namespace {
 
 constexpr int kLargestUnitIndex = 6;
-constexpr double kLn1024 = 6.931471805599453;
+
+// The largest k with 1024^k <= value, by exact steps of 2^10: a log
+// quotient lands just below a whole number for exact powers of 1024 on x87
+// (80-bit intermediates), which truncated to the unit below.
+int UnitIndexOf(double value)
+{
+    int index = 0;
+    while (value >= 1024.0) {
+        value = std::ldexp(value, -10);
+        ++index;
+    }
+    return index;
+}
+
+// Digits before the decimal point of a value of at least 1.
+int IntegerDigits(double value)
+{
+    int digits = 1;
+    for (auto whole = static_cast<std::uint64_t>(value); whole >= 10; whole /= 10)
+        ++digits;
+    return digits;
+}
 
 // Entry `id` in `language`, else in English (United Kingdom); empty when the
 // table has neither.
@@ -36,18 +57,16 @@ unsigned int FormatSizeUnitStringId(int unitIndex, int style)
 
 ZvString FormatSize(std::uint64_t bytes, int style, int precision, int largestUnit, LANGID language)
 {
-    int unitIndex = 0;
-    double value = 0.0;
-    if (bytes != 0) {
-        value = static_cast<double>(bytes);
-        unitIndex = static_cast<int>(std::log(value) / kLn1024);
-    }
+    // The count becomes a double first (2^64 - 1 rounds up to 16 EiB).
+    const double count = static_cast<double>(bytes);
+    int unitIndex = UnitIndexOf(count);
     if (largestUnit >= 0 && unitIndex > largestUnit)
         unitIndex = largestUnit;
-    value /= std::pow(1024.0, unitIndex);
+    // Division by a power of two: exact.
+    const double value = std::ldexp(count, -10 * unitIndex);
 
-    // Digits before the decimal point; a value below 1 occurs only for 0.
-    int digits = value >= 1.0 ? static_cast<int>(std::log10(value) + 1.0) : 1;
+    // A value below 1 occurs only for 0.
+    const int digits = IntegerDigits(value);
 
     wchar_t number[64] = {};
     if (precision > digits && unitIndex != 0) {

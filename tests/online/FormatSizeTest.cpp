@@ -33,6 +33,10 @@ TEST(FormatSize, WholeBytesAndTruncatedUnits)
     EXPECT_EQ(L"2 PB", Fmt(2ull << 50, 0, 0, -1));
     // The count becomes a double first: 2^64 - 1 rounds up to 16 EiB.
     EXPECT_EQ(L"16 EB", Fmt(~0ull, 0, 0, -1));
+    // Every exact power of 1024 is one of its unit, on x87 as well.
+    const wchar_t* units[] = {L"1 Bytes", L"1 kB", L"1 MB", L"1 GB", L"1 TB", L"1 PB", L"1 EB"};
+    for (int k = 0; k <= 6; ++k)
+        EXPECT_EQ(units[k], Fmt(1ull << (10 * k), 0, 0, -1)) << "1024^" << k;
 }
 
 TEST(FormatSize, PrecisionAddsDecimalsOnlyWhenDigitsAreMissing)
