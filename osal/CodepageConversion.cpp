@@ -1,5 +1,7 @@
 #include "osal/CodepageConversion.h"
 
+#include "osal/AllocationFailure.h"
+
 #include <windows.h>
 
 #include <cstring>
@@ -39,6 +41,7 @@ wchar_t* NewWide(const char* text, ZvCodepages codepage)
         return nullptr;
     if (codepage == ZvCodepage7Bit) {
         const size_t length = std::strlen(text);
+        AllocationFailure::Check();
         wchar_t* out = new wchar_t[length + 1];
         for (size_t i = 0; i < length; ++i) {
             const unsigned char byte = static_cast<unsigned char>(text[i]);
@@ -51,6 +54,7 @@ wchar_t* NewWide(const char* text, ZvCodepages codepage)
     const int needed = MultiByteToWideChar(cp, 0, text, -1, nullptr, 0);
     if (needed <= 0)
         return nullptr;
+    AllocationFailure::Check();
     wchar_t* out = new wchar_t[needed];
     const int written = MultiByteToWideChar(cp, 0, text, -1, out, needed);
     // The count includes the terminator: a result of 1 is the empty string.
@@ -68,6 +72,7 @@ char* NewNarrow(const wchar_t* text, ZvCodepages codepage)
         return nullptr;
     if (codepage == ZvCodepage7Bit) {
         const size_t length = std::wcslen(text);
+        AllocationFailure::Check();
         char* out = new char[length + 1];
         for (size_t i = 0; i < length; ++i)
             out[i] = text[i] < 0x80 ? static_cast<char>(text[i]) : '?';
@@ -78,6 +83,7 @@ char* NewNarrow(const wchar_t* text, ZvCodepages codepage)
     const int needed = WideCharToMultiByte(cp, 0, text, -1, nullptr, 0, nullptr, nullptr);
     if (needed <= 0)
         return nullptr;
+    AllocationFailure::Check();
     char* out = new char[needed];
     const int written = WideCharToMultiByte(cp, 0, text, -1, out, needed, nullptr, nullptr);
     if (written <= 1) {
@@ -105,6 +111,7 @@ char* NewCopy(const char* text)
     if (!text || !*text)
         return nullptr;
     const size_t size = std::strlen(text) + 1;
+    AllocationFailure::Check();
     char* out = new char[size];
     std::memcpy(out, text, size);
     return out;
@@ -115,6 +122,7 @@ wchar_t* NewCopy(const wchar_t* text)
     if (!text || !*text)
         return nullptr;
     const size_t size = std::wcslen(text) + 1;
+    AllocationFailure::Check();
     wchar_t* out = new wchar_t[size];
     std::wmemcpy(out, text, size);
     return out;

@@ -1,5 +1,7 @@
 #include "osal/FormatLength.h"
 
+#include "osal/AllocationFailure.h"
+
 #include <windows.h>
 
 #include <climits>
@@ -41,6 +43,7 @@ long long FixedLength(double value, int width, int precision)
     std::vector<wchar_t> heap;
     wchar_t* buffer = local;
     if (scratch > sizeof(local) / sizeof(local[0])) {
+        AllocationFailure::Check();
         heap.resize(scratch);
         buffer = heap.data();
     }

@@ -1,5 +1,6 @@
 #include "ZvOSAL/ZvAString.h"
 
+#include "osal/AllocationFailure.h"
 #include "osal/CodepageConversion.h"
 
 #include <cstring>
@@ -107,6 +108,7 @@ char* ZvAString::GetBuffer(unsigned int n)
         return m_pszEditBuffer;
     if (n == 0)
         n = static_cast<unsigned int>(GetLength());
+    AllocationFailure::Check();
     m_pszEditBuffer = new char[static_cast<size_t>(n) + 1];
     m_pszEditBuffer[n] = 0;
     const size_t length = m_pszData ? std::strlen(m_pszData) : 0;

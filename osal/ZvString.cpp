@@ -1,5 +1,6 @@
 #include "ZvOSAL/ZvString.h"
 
+#include "osal/AllocationFailure.h"
 #include "osal/CodepageConversion.h"
 #include "osal/FormatLength.h"
 #include "osal/ResourceLanguage.h"
@@ -1077,13 +1078,22 @@ bool ZvString::EndsWith(const wchar_t* text) const
 
 // ---------------------------------------------------------------- splitting
 
+namespace {
+// Each token is a list node from the heap.
+void AppendToken(ZvStringList& tokens, ZvString token)
+{
+    AllocationFailure::Check();
+    tokens.push_back(std::move(token));
+}
+} // namespace
+
 bool ZvString::Tokenize(const wchar_t* separator, ZvStringList& tokens) const
 {
     tokens.clear();
     const int length = GetLength();
     if (!separator || !*separator) {
         if (length > 0)
-            tokens.push_back(*this);
+            AppendToken(tokens, *this);
         return true;
     }
     int start = 0;
@@ -1093,11 +1103,11 @@ bool ZvString::Tokenize(const wchar_t* separator, ZvStringList& tokens) const
             break;
         // A separator at the very beginning opens no empty token.
         if (!(match == 0 && start == 0))
-            tokens.push_back(Mid(start, match - start));
+            AppendToken(tokens, Mid(start, match - start));
         start = match + 1;
     }
     if (start < length)
-        tokens.push_back(Mid(start));
+        AppendToken(tokens, Mid(start));
     return true;
 }
 
@@ -1192,6 +1202,8 @@ void ZvString::FormatMessageV(const wchar_t* format, va_list* args)
         Empty();
         return;
     }
+    // The system allocates the message buffer.
+    AllocationFailure::Check();
     wchar_t* buffer = nullptr;
     const DWORD length = ::FormatMessageW(FORMAT_MESSAGE_FROM_STRING | FORMAT_MESSAGE_ALLOCATE_BUFFER, format, 0, 0,
                                           reinterpret_cast<LPWSTR>(&buffer), 0, args);

@@ -1,6 +1,7 @@
 #include "osal/ZvStringPool.h"
 
 #include "ZvOSAL/ZvCriticalSection.h"
+#include "osal/AllocationFailure.h"
 
 #include <windows.h>
 
@@ -165,6 +166,7 @@ size_t HeapBytes(int capacity)
 
 ZvStringData* Allocate(int length)
 {
+    AllocationFailure::Check();
     ZvStringData* data;
     if (length <= kLargestPooled) {
         const int index = PoolIndexForRequest(length);
@@ -199,6 +201,7 @@ void Free(ZvStringData* block)
 
 ZvStringData* GrowHeapBlock(ZvStringData* block, int newCapacity)
 {
+    AllocationFailure::Check();
     if (static_cast<size_t>(newCapacity) > (static_cast<size_t>(-1) - sizeof(ZvStringData)) / sizeof(wchar_t) - 1)
         throw std::bad_alloc();
     ZvStringData* grown = static_cast<ZvStringData*>(std::realloc(block, HeapBytes(newCapacity)));

@@ -1,6 +1,7 @@
 #include "ZvOSAL/ZvWString.h"
 
 #include "ZvOSAL/ZvAString.h"
+#include "osal/AllocationFailure.h"
 #include "osal/CodepageConversion.h"
 
 #include <cwchar>
@@ -97,6 +98,7 @@ wchar_t* ZvWString::GetBuffer(unsigned int n)
         return m_pwszEditBuffer;
     if (n == 0)
         n = static_cast<unsigned int>(GetLength());
+    AllocationFailure::Check();
     m_pwszEditBuffer = new wchar_t[static_cast<size_t>(n) + 1];
     m_pwszEditBuffer[n] = 0;
     const size_t length = m_pwszData ? std::wcslen(m_pwszData) : 0;
