@@ -11,6 +11,7 @@ packages=(
     osslsigncode openssl curl
     googletest python3
     fonts-wqy-microhei
+    fonts-wine
 )
 
 missing=()
