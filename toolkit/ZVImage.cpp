@@ -1,6 +1,7 @@
 #include "toolkit/ZVImage.h"
 
 #include "toolkit/GdiPlusSession.h"
+#include "toolkit/ZVToolkit.h"
 
 #include <gdiplus.h>
 
@@ -90,30 +91,125 @@ HBITMAP Load(const wchar_t* path, SIZE* size)
     return found->second.bitmap;
 }
 
-bool Draw(HDC dc, const RECT& rect, const wchar_t* path, int frame, int frames)
+namespace {
+
+const int kVariantScales[] = {125, 150, 175, 200};
+
+std::wstring VariantPath(const std::wstring& path, int scale)
 {
+    const size_t slash = path.find_last_of(L"\\/");
+    size_t dot = path.find_last_of(L'.');
+    if (dot == std::wstring::npos || (slash != std::wstring::npos && dot < slash))
+        dot = path.size();
+    return path.substr(0, dot) + L"@" + std::to_wstring(scale) + path.substr(dot);
+}
+
+bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// The scale percent of the file ScaledPath picks.
+int PickScale(const std::wstring& path)
+{
+    const int wanted = MulDiv(static_cast<int>(ZVToolkit::GetDpiY()), 100, 96);
+    if (wanted <= 100)
+        return 100;
+    int below = 100;
+    for (int scale : kVariantScales) {
+        if (!Exists(VariantPath(path, scale)))
+            continue;
+        if (scale >= wanted)
+            return scale;
+        below = scale;
+    }
+    return below;
+}
+
+struct Source {
+    HBITMAP bitmap = nullptr;
+    int left = 0, width = 0, height = 0, scale = 100;
+};
+
+bool PickFrame(const wchar_t* path, int frame, int frames, Source& source)
+{
+    if (!path || !*path)
+        return false;
+    source.scale = PickScale(path);
+    const std::wstring file = source.scale == 100 ? std::wstring(path) : VariantPath(path, source.scale);
     SIZE size = {};
-    HBITMAP bitmap = Load(path, &size);
-    if (!bitmap || !dc)
+    source.bitmap = Load(file.c_str(), &size);
+    if (!source.bitmap)
         return false;
     if (frames < 1)
         frames = 1;
     if (frame < 0 || frame >= frames)
         frame = 0;
-    const int frameWidth = size.cx / frames;
-    if (frameWidth <= 0)
+    source.width = size.cx / frames;
+    source.left = frame * source.width;
+    source.height = size.cy;
+    return source.width > 0 && source.height > 0;
+}
+
+void Blend(HDC dc, HDC memory, int x, int y, int w, int h, int sx, int sy, int sw, int sh)
+{
+    if (w <= 0 || h <= 0 || sw <= 0 || sh <= 0)
+        return;
+    BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    GdiAlphaBlend(dc, x, y, w, h, memory, sx, sy, sw, sh, blend);
+}
+
+} // namespace
+
+std::wstring ScaledPath(const wchar_t* path)
+{
+    if (!path)
+        return std::wstring();
+    const int scale = PickScale(path);
+    return scale == 100 ? std::wstring(path) : VariantPath(path, scale);
+}
+
+bool Draw(HDC dc, const RECT& rect, const wchar_t* path, int frame, int frames)
+{
+    const RECT none = {0, 0, 0, 0};
+    return DrawGrid(dc, rect, path, none, frame, frames);
+}
+
+bool DrawGrid(HDC dc, const RECT& rect, const wchar_t* path, const RECT& grid, int frame, int frames)
+{
+    Source source;
+    if (!dc || !PickFrame(path, frame, frames, source))
         return false;
     HDC memory = CreateCompatibleDC(dc);
     if (!memory)
         return false;
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    HGDIOBJ old = SelectObject(memory, source.bitmap);
     SetStretchBltMode(dc, HALFTONE);
-    const BOOL ok = GdiAlphaBlend(dc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, memory,
-                                  frame * frameWidth, 0, frameWidth, size.cy, blend);
+    // Border widths in the source (its own scale) and on screen.
+    auto clampSource = [](int value, int extent) { return value < 0 ? 0 : value > extent / 2 ? extent / 2 : value; };
+    const int sl = clampSource(MulDiv(grid.left, source.scale, 100), source.width);
+    const int sr = clampSource(MulDiv(grid.right, source.scale, 100), source.width);
+    const int st = clampSource(MulDiv(grid.top, source.scale, 100), source.height);
+    const int sb = clampSource(MulDiv(grid.bottom, source.scale, 100), source.height);
+    const int w = rect.right - rect.left, h = rect.bottom - rect.top;
+    int dl = sl ? ZVToolkit::ScaleX(grid.left) : 0, dr = sr ? ZVToolkit::ScaleX(grid.right) : 0;
+    int dt = st ? ZVToolkit::ScaleY(grid.top) : 0, db = sb ? ZVToolkit::ScaleY(grid.bottom) : 0;
+    if (dl + dr > w && dl + dr > 0) {
+        dl = MulDiv(dl, w, dl + dr);
+        dr = w - dl;
+    }
+    if (dt + db > h && dt + db > 0) {
+        dt = MulDiv(dt, h, dt + db);
+        db = h - dt;
+    }
+    const int xs[4] = {rect.left, rect.left + dl, rect.right - dr, rect.right};
+    const int ys[4] = {rect.top, rect.top + dt, rect.bottom - db, rect.bottom};
+    const int sxs[4] = {source.left, source.left + sl, source.left + source.width - sr, source.left + source.width};
+    const int sys[4] = {0, st, source.height - sb, source.height};
+    for (int row = 0; row < 3; ++row)
+        for (int column = 0; column < 3; ++column)
+            Blend(dc, memory, xs[column], ys[row], xs[column + 1] - xs[column], ys[row + 1] - ys[row], sxs[column],
+                  sys[row], sxs[column + 1] - sxs[column], sys[row + 1] - sys[row]);
     SelectObject(memory, old);
     DeleteDC(memory);
-    return ok != FALSE;
+    return true;
 }
 
 void FillGradient(HDC dc, const RECT& rect, COLORREF top, COLORREF bottom)
