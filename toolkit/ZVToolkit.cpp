@@ -17,7 +17,8 @@ namespace {
 std::atomic<bool> g_dpiScaling{false};
 std::atomic<unsigned int> g_dpiX{96};
 std::atomic<unsigned int> g_dpiY{96};
-std::atomic<bool> g_glassFrame{false};
+// 0: follow the system's desktop composition, 1: on, 2: off.
+std::atomic<int> g_glassFrame{0};
 
 std::mutex g_languageLock;
 wchar_t g_code[32] = L"en_UK";
@@ -94,8 +95,25 @@ RECT ScaleRect(const RECT& rect)
     return scaled;
 }
 
-void SetGlassFrameMode(bool on) { g_glassFrame = on; }
-bool IsGlassFrameMode() { return g_glassFrame; }
+void SetGlassFrameMode(bool on) { g_glassFrame = on ? 1 : 2; }
+void FollowSystemGlassFrame() { g_glassFrame = 0; }
+
+bool IsGlassFrameMode()
+{
+    const int mode = g_glassFrame;
+    if (mode != 0)
+        return mode == 1;
+    // dwmapi is not on every system: looked up at run time.
+    typedef HRESULT(WINAPI * CompositionQuery)(BOOL*);
+    static const CompositionQuery query = [] {
+        HMODULE dwm = LoadLibraryW(L"dwmapi.dll");
+        return dwm ? reinterpret_cast<CompositionQuery>(
+                         reinterpret_cast<void*>(GetProcAddress(dwm, "DwmIsCompositionEnabled")))
+                   : nullptr;
+    }();
+    BOOL enabled = FALSE;
+    return query && SUCCEEDED(query(&enabled)) && enabled;
+}
 
 // ---- Language ----
 

@@ -33,9 +33,12 @@ RECT ScaleRect(const RECT& rect);
 
 // ---- Glass frame ----
 // When on, top-level skinned dialogs draw their own glass frame and take
-// their general controls from "generalControls_vistaDialog.ini". Off by
-// default: desktop composition is missing under Wine and on older systems.
+// their general controls from "generalControls_vistaDialog.ini". It follows
+// the system's desktop composition (DwmIsCompositionEnabled; off where the
+// system has none, as under Wine) unless set explicitly.
 void SetGlassFrameMode(bool on);
+// Back to following the system.
+void FollowSystemGlassFrame();
 bool IsGlassFrameMode();
 // Height of the custom caption that glass-frame dialogs draw above their
 // controls, at 96 DPI (controls of such dialogs move down by it).
