@@ -202,8 +202,9 @@ public:
             if (c < 0x20 && c != L'\n' && c != L'\t')
                 continue;
             Block& block = Current();
+            // A collapsed blank belongs to the text before it.
             if (m_pre == 0 && m_space && HasText(block))
-                Append(block, L' ');
+                block.runs.back().text += L' ';
             m_space = false;
             if (m_pre > 0 && c == L'\r')
                 continue;
