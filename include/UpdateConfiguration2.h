@@ -22,16 +22,23 @@
 // Eight operations have no default and must be implemented: GetCRMDataFile,
 // GetProgram, GetUpdateURL, GetProgramLanguage, GetProgramVersion,
 // GetSerialNumber, AddInstallerFile and Log.
+//
+// Compilers: C++11 and later see the class below; any C++ compiler that lays
+// out a class with single inheritance and no virtual destructor the usual way
+// (GCC, clang, Microsoft's) can derive from it. C (C99 and later) sees the
+// same interface as an explicit table of 33 functions, further down.
 #pragma once
 
 #include <windows.h>
-
-namespace ZvAutoUpdate {
 
 // Where customer data goes when the host names no redirect document of its
 // own. example.com is reserved for documentation: a host that offers the
 // upload overrides GetCRMRedirectURL with its own server.
 #define ZVAUTOUPDATE_DEFAULT_CRM_REDIRECT_URL L"http://crm.example.com/redirects/crm/crm.php3"
+
+#ifdef __cplusplus
+
+namespace ZvAutoUpdate {
 
 class CUpdateConfiguration2 {
 public:
@@ -101,3 +108,93 @@ public:
 };
 
 } // namespace ZvAutoUpdate
+
+#else /* C */
+
+/* The interface for hosts written in C: an object whose first member points
+ * at a table of 33 functions in the order of the class above. C has no
+ * default bodies: the host fills every slot (the defaults are the bodies of
+ * the C++ class). Every function receives the object first, as "self":
+ *
+ *   static const wchar_t* ZVAU_METHOD MyGetProgram(ZVAU_THIS) { return L"MyProgram"; }
+ *   static void ZVAU_METHOD MyLog(ZVAU_THIS, const wchar_t* line) { ... }
+ *
+ * The library calls the slots as C++ member functions. On x64 that is the
+ * one calling convention of the platform. On x86 it is __thiscall: "self" in
+ * ECX, the other arguments on the stack, removed by the callee. GCC and clang
+ * write that in C as an attribute. Microsoft's C compiler has no __thiscall
+ * for C; __fastcall with an unused second parameter (EDX) is the same call,
+ * and ZVAU_THIS then adds that parameter. Define ZVAU_FASTCALL_THIS before
+ * including this header to choose that form with any compiler. */
+#if defined(_M_IX86) || defined(__i386__)
+#if defined(ZVAU_FASTCALL_THIS) || (defined(_MSC_VER) && !defined(__clang__))
+#define ZVAU_METHOD __fastcall
+#define ZVAU_THIS struct CUpdateConfiguration2* self, void* zvauUnusedEdx
+#else
+#define ZVAU_METHOD __attribute__((thiscall))
+#define ZVAU_THIS struct CUpdateConfiguration2* self
+#endif
+#else
+#define ZVAU_METHOD
+#define ZVAU_THIS struct CUpdateConfiguration2* self
+#endif
+
+/* bool crosses the interface as one byte: return exactly 0 or 1. */
+typedef unsigned char ZvAuBool;
+
+/* GCC, when pedantic, remarks that thiscall is meant for class methods; here
+ * it is meant exactly as written. */
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wattributes"
+#endif
+
+struct CUpdateConfiguration2;
+
+typedef struct CUpdateConfiguration2Vtbl {
+    ZvAuBool (ZVAU_METHOD* IsCRMUploadOffered)(ZVAU_THIS);
+    ZvAuBool (ZVAU_METHOD* GetSendCRMData)(ZVAU_THIS);
+    void (ZVAU_METHOD* SetSendCRMData)(ZVAU_THIS, ZvAuBool send);
+    ZvAuBool (ZVAU_METHOD* GetNotifyDownload)(ZVAU_THIS);
+    ZvAuBool (ZVAU_METHOD* GetShowUpdateDialog)(ZVAU_THIS);
+    void (ZVAU_METHOD* SetShowUpdateDialog)(ZVAU_THIS, ZvAuBool show);
+    ZvAuBool (ZVAU_METHOD* GetShowInstallDialog)(ZVAU_THIS);
+    const wchar_t* (ZVAU_METHOD* GetSkinPath)(ZVAU_THIS);
+    const wchar_t* (ZVAU_METHOD* GetDownloadFolder)(ZVAU_THIS);
+    const wchar_t* (ZVAU_METHOD* GetInstallerFileName)(ZVAU_THIS);
+    const wchar_t* (ZVAU_METHOD* GetCRMDataFile)(ZVAU_THIS, int kind);
+    const wchar_t* (ZVAU_METHOD* GetProgram)(ZVAU_THIS);
+    const wchar_t* (ZVAU_METHOD* GetProductName)(ZVAU_THIS);
+    const wchar_t* (ZVAU_METHOD* GetUpdateURL)(ZVAU_THIS);
+    const wchar_t* (ZVAU_METHOD* GetCRMRedirectURL)(ZVAU_THIS);
+    const wchar_t* (ZVAU_METHOD* GetProgramLanguage)(ZVAU_THIS);
+    const wchar_t* (ZVAU_METHOD* GetProgramVersion)(ZVAU_THIS);
+    const wchar_t* (ZVAU_METHOD* GetSerialNumber)(ZVAU_THIS);
+    ZvAuBool (ZVAU_METHOD* GetSendSerialNumber)(ZVAU_THIS);
+    void (ZVAU_METHOD* SetReleaseNotesFile)(ZVAU_THIS, const wchar_t* path);
+    void (ZVAU_METHOD* SetNewVersion)(ZVAU_THIS, const wchar_t* name);
+    void (ZVAU_METHOD* SetDownloadSize)(ZVAU_THIS, long long bytes);
+    void (ZVAU_METHOD* AddInstallerFile)(ZVAU_THIS, const wchar_t* path, int pugInstaller);
+    void (ZVAU_METHOD* OnDownloadBegin)(ZVAU_THIS);
+    void (ZVAU_METHOD* OnDownloadEnd)(ZVAU_THIS);
+    void (ZVAU_METHOD* OnDownloadProgress)(ZVAU_THIS, long long bytes);
+    ZvAuBool (ZVAU_METHOD* IsCancelRequested)(ZVAU_THIS);
+    void (ZVAU_METHOD* Log)(ZVAU_THIS, const wchar_t* line);
+    ZvAuBool (ZVAU_METHOD* GetUseWorkerThreads)(ZVAU_THIS);
+    HWND (ZVAU_METHOD* GetParentWindow)(ZVAU_THIS);
+    ZvAuBool (ZVAU_METHOD* IsDontShowAgainOffered)(ZVAU_THIS);
+    int (ZVAU_METHOD* GetPlatform)(ZVAU_THIS);
+    void (ZVAU_METHOD* SetReleaseNotes)(ZVAU_THIS, const wchar_t* notes);
+} CUpdateConfiguration2Vtbl;
+
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
+
+/* A host object: the table pointer first; the host's own data may follow in
+ * a larger structure that begins with this one. */
+typedef struct CUpdateConfiguration2 {
+    const CUpdateConfiguration2Vtbl* lpVtbl;
+} CUpdateConfiguration2;
+
+#endif /* __cplusplus */

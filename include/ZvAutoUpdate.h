@@ -53,7 +53,21 @@ enum ZvAutoUpdateResult {
 #define ZVAUTOUPDATE_ENTRY __declspec(dllimport)
 #endif
 
-extern "C" ZVAUTOUPDATE_ENTRY int DoAction(ZvAutoUpdate::CUpdateConfiguration2* configuration, int action);
+// The exported functions are plain C functions (__cdecl, undecorated names),
+// callable from C and from any compiler's C++. In C the configuration is the
+// table-based CUpdateConfiguration2 of UpdateConfiguration2.h.
+#ifdef __cplusplus
+#define ZVAUTOUPDATE_CONFIGURATION ZvAutoUpdate::CUpdateConfiguration2
+extern "C" {
+#else
+#define ZVAUTOUPDATE_CONFIGURATION CUpdateConfiguration2
+#endif
+
+ZVAUTOUPDATE_ENTRY int __cdecl DoAction(ZVAUTOUPDATE_CONFIGURATION* configuration, int action);
 
 // For hosts that load the library with LoadLibraryW/GetProcAddress.
-typedef int (*ZvDoActionFn)(ZvAutoUpdate::CUpdateConfiguration2* configuration, int action);
+typedef int(__cdecl* ZvDoActionFn)(ZVAUTOUPDATE_CONFIGURATION* configuration, int action);
+
+#ifdef __cplusplus
+}
+#endif
