@@ -10,6 +10,7 @@ packages=(
     xvfb xauth x11-apps x11-utils imagemagick
     osslsigncode openssl curl
     googletest python3
+    python3-pefile python3-markdown gunicorn
     fonts-wqy-microhei
     fonts-wine
 )
