@@ -7,10 +7,14 @@
 #
 # 1. Trusts the build tree's test signing root in the tree's Wine prefix (the
 #    example installer is signed with a certificate it issued).
-# 2. Serves the example feed (examples/feed/update.xml with its release
-#    notes, and the signed example installer SampleSetup.exe) from
-#    127.0.0.1 with tools/update-server.py. The server answers slowly enough
-#    to see the waiting state and the download's progress.
+# 2. Publishes the update as a publisher does: the feed server
+#    (feed/zvfeed_server.py under gunicorn, on 127.0.0.1) serves the feed
+#    folder WORK/feed; `zvfeed make` describes the signed example installer
+#    SampleSetup.exe (its version from its version resource, size, SHA-256,
+#    the release notes examples/feed/SampleProgram-1.1.md as HTML) in
+#    WORK/feed/SampleProgram/any.xml, and `zvfeed check` asks the feed as the
+#    library will. The server answers slowly enough to see the waiting state
+#    and the download's progress (tools/demo_feed.py).
 # 3. "Installs" the sample program: WORK/SampleProgram/SampleProgram.version
 #    holds VERSION (default 1.0.0.0).
 # 4. Runs the sample host with action 3 (is there an update?) and action 1
@@ -60,27 +64,33 @@ server_pid=
 stop_server() { [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null && wait "$server_pid" 2>/dev/null || true; }
 trap stop_server EXIT
 
-cp "$root/examples/feed/"* "$work/feed/"
-cp "$bin/SampleSetup.exe" "$work/feed/SampleSetup.exe"
-python3 "$root/tools/update-server.py" "$work/feed" --port 0 --port-file "$work/port" --max-seconds 600 \
-    --delay update.xml=1.5 --spread SampleSetup.exe=3 &
+feed=$work/feed/SampleProgram
+mkdir -p "$feed"
+cp "$bin/SampleSetup.exe" "$feed/SampleSetup.exe"
+ZVFEED_ROOT=$work/feed DEMO_QUERY_DELAY=1.5 DEMO_SPREAD=3 \
+    gunicorn --pythonpath "$root/feed,$root/tools" --bind 127.0.0.1:0 --threads 4 --graceful-timeout 2 \
+    --error-logfile "$work/feed-server.log" demo_feed:application &
 server_pid=$!
-for _ in $(seq 1 100); do
-    [ -s "$work/port" ] && break
+port=
+for _ in $(seq 1 150); do
+    port=$(sed -n 's#.*Listening at: http://127\.0\.0\.1:\([0-9]*\).*#\1#p' "$work/feed-server.log" 2>/dev/null | head -1 || true)
+    [ -n "$port" ] && break
     sleep 0.1
 done
-[ -s "$work/port" ] || { echo "$0: the update server did not start" >&2; exit 1; }
-port=$(cat "$work/port")
-size=$(stat -c %s "$work/feed/SampleSetup.exe")
-# The feed names the installer on this server, with its real size.
-sed -i -e "s#http://127.0.0.1:8080/#http://127.0.0.1:$port/#g" \
-       -e "s#filesize=\"[0-9]*\"#filesize=\"$size\"#" "$work/feed/update.xml"
-offered=$(sed -n 's/.*<patch [^>]*version="\([0-9.]*\)".*/\1/p' "$work/feed/update.xml" | head -1)
+[ -n "$port" ] || { echo "$0: the feed server did not start:" >&2; cat "$work/feed-server.log" >&2; exit 1; }
+echo "demo: the feed server (feed/zvfeed_server.py under gunicorn) serves $work/feed on http://127.0.0.1:$port/"
+"$root/tools/zvfeed" make "$feed/SampleSetup.exe" --url "http://127.0.0.1:$port/SampleProgram/SampleSetup.exe" \
+    --notes "$root/examples/feed/SampleProgram-1.1.md" --pug 1 -o "$feed/any.xml" 2>&1 | sed 's/^/demo: /'
+offered=$(sed -n 's/.*<patch [^>]*version="\([0-9.]*\)".*/\1/p' "$feed/any.xml" | head -1)
+[ -n "$offered" ] || { echo "$0: zvfeed make wrote no document" >&2; exit 1; }
+update_url=http://127.0.0.1:$port/update
+"$root/tools/zvfeed" check "$update_url" --program SampleProgram --version "$installed" --language en-GB \
+    --platform win-x64 --ca "$build/fixtures/root-ca.pem" | sed 's/^/demo: /' || true
 
 printf '%s\r\n' "$installed" >"$work/SampleProgram/SampleProgram.version"
 echo "demo: SampleProgram $installed is installed in $work/SampleProgram; the feed offers $offered"
 
-host=(--url "http://127.0.0.1:$port/update.xml" --folder "$(winpath "$work/downloads")\\"
+host=(--url "$update_url" --folder "$(winpath "$work/downloads")\\"
       --program-folder "$(winpath "$work/SampleProgram")" --language en-GB)
 status=0
 cd "$bin"

@@ -60,8 +60,11 @@ now)
     expect_no_line "SampleProgram ends;"
     expect_version 1.1.0.0
     expect_pictures 1-waiting 2-offer 3-release-notes 4-downloading 6-install
+    # The publisher's side: zvfeed made the feed and found nothing wrong.
+    expect_line "demo: zvfeed make: SampleSetup.exe: version 1.1.0.0 (product version)"
+    expect_line "demo: zvfeed check: no problem"
     # The circle closes: with the new version the server has no update.
-    expect_line "program_version=1.1.0.0 -> 404"
+    expect_line "feed: SampleProgram 1.1.0.0 (win-x64, en-GB): no update"
     ;;
 later)
     expect_line "  -> 9 (install later)"
@@ -81,7 +84,7 @@ cancel)
 no-update)
     expect_line "DoAction(configuration, 1):"
     expect_line "  -> 1 (no install decision"
-    expect_no_line "GET /SampleSetup.exe"
+    expect_no_line "GET /SampleProgram/SampleSetup.exe"
     expect_no_line "starting \""
     expect_version 1.1.0.0
     expect_pictures 2-no-update
