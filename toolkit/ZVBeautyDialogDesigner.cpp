@@ -4,6 +4,7 @@
 #include "toolkit/ZVControls.h"
 #include "toolkit/ZVToolkit.h"
 
+#include <algorithm>
 #include <cwchar>
 
 using ZvOSAL::ZvString;
@@ -152,10 +153,10 @@ bool CZV_BeautyDialogDesigner::LoadDescription(const wchar_t* folder, const wcha
     m_dialogTemplates = OpenRelative(m_dialogInfo.dialogControlTemplateFile);
 
     const bool topLevel = IsTopLevel(dialog);
-    const bool glass = ZVToolkit::IsGlassFrameMode() &&
-                       (m_dialogInfo.flags & ZVBDD_FLAG_IGNORE_VISTA_GLASS_FRAME) == 0 && topLevel;
-    m_generalControls = OpenRelative(glass ? std::wstring(ZVDescription::kGlassGeneralControlsFile)
-                                           : m_dialogInfo.generalControlsFile);
+    m_glass = ZVToolkit::IsGlassFrameMode() && (m_dialogInfo.flags & ZVBDD_FLAG_IGNORE_VISTA_GLASS_FRAME) == 0 &&
+              topLevel;
+    m_generalControls = OpenRelative(m_glass ? std::wstring(ZVDescription::kGlassGeneralControlsFile)
+                                             : m_dialogInfo.generalControlsFile);
     if (m_generalControls)
         ZVDescription::ReadAlignmentSections(*m_generalControls, m_alignments);
     ZVDescription::ReadAlignmentSections(*description, m_alignments);
@@ -163,32 +164,92 @@ bool CZV_BeautyDialogDesigner::LoadDescription(const wchar_t* folder, const wcha
     m_layout->SetReferenceSize(m_dialogInfo.position.right - m_dialogInfo.position.left,
                                m_dialogInfo.position.bottom - m_dialogInfo.position.top);
 
-    const int captionOffset = glass ? ZVToolkit::kGlassCaptionHeight : 0;
+    // The dialog's client area takes the designed size (at the display's
+    // DPI); the dialog is centred on its owner, or on the screen.
+    if ((m_dialogInfo.flags & ZVBDD_FLAG_USE_DIALOG_CLIENT_POSITION) && m_dialogInfo.hasPosition && topLevel) {
+        RECT window = {}, client = {};
+        GetWindowRect(dialog, &window);
+        GetClientRect(dialog, &client);
+        const int width = window.right - window.left - client.right +
+                          ZVToolkit::ScaleX(m_dialogInfo.position.right - m_dialogInfo.position.left);
+        const int height = window.bottom - window.top - client.bottom +
+                           ZVToolkit::ScaleY(m_dialogInfo.position.bottom - m_dialogInfo.position.top);
+        MONITORINFO monitor = {};
+        monitor.cbSize = sizeof(monitor);
+        GetMonitorInfoW(MonitorFromWindow(dialog, MONITOR_DEFAULTTONEAREST), &monitor);
+        RECT around = monitor.rcWork;
+        HWND owner = GetWindow(dialog, GW_OWNER);
+        if (owner && IsWindowVisible(owner) && !IsIconic(owner))
+            GetWindowRect(owner, &around);
+        const RECT& work = monitor.rcWork;
+        const int x = std::max<int>(work.left, std::min<int>((around.left + around.right - width) / 2, work.right - width));
+        const int y = std::max<int>(work.top, std::min<int>((around.top + around.bottom - height) / 2, work.bottom - height));
+        SetWindowPos(dialog, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+
+    const int captionOffset = m_glass ? ZVToolkit::kGlassCaptionHeight : 0;
+    // The general controls (frame areas) come first, so that the dialog's
+    // own controls lie above them; a section of the same name in the
+    // description replaces the general one.
+    std::vector<std::wstring> general;
+    if (m_generalControls) {
+        for (const std::wstring& section : ZVDescription::ListSections(*m_generalControls)) {
+            ZVDescription::ControlSection control;
+            if (!ZVDescription::IsControlSectionName(section.c_str()) || Find(section.c_str()) ||
+                !(ZVDescription::ReadControlSection(*description, section.c_str(), control) ||
+                  ZVDescription::ReadControlSection(*m_generalControls, section.c_str(), control)))
+                continue;
+            RegisterControl(section.c_str(), kFirstGeneralControlId + static_cast<UINT>(general.size()), nullptr);
+            general.push_back(section);
+            ApplyControlSection(*Find(section.c_str()), control, dialog, captionOffset);
+        }
+    }
+    std::vector<HWND> iniOrder;
     for (const std::wstring& section : ZVDescription::ListSections(*description)) {
         if (!ZVDescription::IsControlSectionName(section.c_str()))
             continue;
+        bool isGeneral = false;
+        for (const std::wstring& name : general)
+            isGeneral = isGeneral || name == section;
         ZVDescription::ControlSection control;
-        if (!ZVDescription::ReadControlSection(*description, section.c_str(), control))
-            continue;
         Registered* registered = Find(section.c_str());
-        if (!registered)
+        if (isGeneral || !registered || !ZVDescription::ReadControlSection(*description, section.c_str(), control))
             continue;
         ApplyControlSection(*registered, control, dialog, captionOffset);
+        if (HWND window = FindControl(section.c_str()))
+            iniOrder.push_back(window);
     }
+    // The sections' order is the Z order (and with it the Tab order).
+    if (m_dialogInfo.flags & ZVBDD_FLAG_USE_INI_Z_ORDER) {
+        HWND after = HWND_TOP;
+        for (HWND window : iniOrder) {
+            SetWindowPos(window, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+            after = window;
+        }
+    }
+    if (topLevel && (m_glass || (GetWindowLongPtrW(dialog, GWL_STYLE) & WS_SYSMENU) == 0))
+        CreateCloseButton(dialog);
 
-    // Alignment entries, now that created controls have their windows.
+    // Alignment entries, now that created controls have their windows. A
+    // reference name that no control registered means the dialog's client
+    // area; an entry whose control, or whose registered reference, has no
+    // window is left out.
     const bool scaleMargins = ZVToolkit::IsDpiScaling() && topLevel;
     for (const ZVDescription::AlignmentRecord& record : m_alignments) {
-        // A reference name that no control registered means the dialog's
-        // client area.
         const RECT margins = scaleMargins ? ZVToolkit::ScaleRect(record.margins) : record.margins;
-        if (record.set < 0)
+        HWND control = FindControl(record.control.c_str());
+        HWND reference = FindControl(record.reference.c_str());
+        if (record.set < 0 || !control || (!reference && Find(record.reference.c_str())))
             continue;
-        m_layout->AddAlignment(static_cast<unsigned int>(record.set), FindControl(record.control.c_str()),
-                               FindControl(record.reference.c_str()), record.left, record.top, record.right,
-                               record.bottom, record.sizing, margins, record.control.c_str(),
+        m_layout->AddAlignment(static_cast<unsigned int>(record.set), control, reference, record.left, record.top,
+                               record.right, record.bottom, record.sizing, margins, record.control.c_str(),
                                record.reference.c_str());
     }
+    // Controls follow their entries from the start, not only once the
+    // dialog changes size.
+    RECT client = {};
+    GetClientRect(dialog, &client);
+    ApplyLayout(client.right, client.bottom);
 
     OnDescriptionLoaded(dialog);
 
@@ -256,9 +317,36 @@ void CZV_BeautyDialogDesigner::ApplyControlSection(Registered& control, const ZV
     control.section = section;
 }
 
+void CZV_BeautyDialogDesigner::CreateCloseButton(HWND dialog)
+{
+    ZvString templateName;
+    if (!m_generalControls || !m_generalControls->GetStringValue(ZvString(L"CZV_BeautyDialog"),
+                                                                 ZvString(L"closeButtonTemplate"), ZvString(),
+                                                                 templateName) ||
+        templateName.IsEmpty() || Find(kCloseButtonName))
+        return;
+    RegisterControl(kCloseButtonName, kCloseButtonId, nullptr);
+    Registered& control = *Find(kCloseButtonName);
+    RECT client = {};
+    GetClientRect(dialog, &client);
+    const int side = ZVToolkit::ScaleX(kCloseButtonSize), margin = ZVToolkit::ScaleX(kCloseButtonMargin);
+    const RECT place = {client.right - margin - side, margin, client.right - margin, margin + side};
+    std::unique_ptr<CZV_UniButton> button(new CZV_UniButton());
+    if (!button->Create(dialog, kCloseButtonId, place, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, L""))
+        return;
+    button->LoadTemplate(m_dialogTemplates ? m_dialogTemplates.get() : m_controlTemplates.get(), templateName);
+    control.window = button->m_hWnd;
+    control.object = button.get();
+    control.owned = std::move(button);
+    control.applied = true;
+    // It keeps its corner when the dialog changes size.
+    const RECT margins = {margin + side, -margin, 0, 0};
+    m_layout->AddAlignment(0, control.window, nullptr, ZVGUI_RIGHT, ZVGUI_TOP, 0, 0, 0, margins, kCloseButtonName);
+}
+
 bool CZV_BeautyDialogDesigner::ApplyLayout(int clientWidth, int clientHeight)
 {
-    if (!m_layoutLoaded || !m_layout)
+    if (!m_layoutLoaded || !m_layout || (m_dialogInfo.flags & ZVBDD_FLAG_NO_LAYOUT))
         return false;
     return m_layout->ApplyLayout(clientWidth, clientHeight);
 }

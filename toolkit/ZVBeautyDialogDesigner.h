@@ -25,6 +25,19 @@ class CZVIniFileReader;
 
 class CZV_BeautyDialogDesigner {
 public:
+    // The general controls file's control sections (frame areas) are
+    // registered under their section names with ids from here on.
+    static constexpr UINT kFirstGeneralControlId = 0x7F00;
+    // The close button the general controls file asks for
+    // ([CZV_BeautyDialog] closeButtonTemplate, a template of the dialog
+    // template file): a top-level dialog without the system's close box (or
+    // with the glass frame) gets it in its top-right corner. A click on it
+    // is the dialog's close command.
+    static constexpr UINT kCloseButtonId = 0x7FFF;
+    static constexpr const wchar_t* kCloseButtonName = L"IDC_GENERALCONTROLS_CLOSE";
+    static constexpr int kCloseButtonSize = 24;  // 96 DPI
+    static constexpr int kCloseButtonMargin = 6; // 96 DPI
+
     CZV_BeautyDialogDesigner();
     virtual ~CZV_BeautyDialogDesigner();
     CZV_BeautyDialogDesigner(const CZV_BeautyDialogDesigner&) = delete;
@@ -54,10 +67,13 @@ public:
     // The alignment entries of the last load (a load creates a fresh
     // manager owned by the dialog window).
     CZVLayoutManager& GetLayoutManager() { return *m_layout; }
+    // True when the last load used the glass frame (see ZVToolkit.h).
+    bool IsGlassFrame() const { return m_glass; }
     // True once a description was loaded (and with it the layout manager).
     bool HasLayout() const { return m_layoutLoaded; }
-    // The layout pass of the dialog's size handler; false (nothing done)
-    // before a description was loaded.
+    // The layout pass (the load runs it once, the dialog's size handler after
+    // every change); false (nothing done) before a description was loaded or
+    // with ZVBDD_FLAG_NO_LAYOUT.
     bool ApplyLayout(int clientWidth, int clientHeight);
     const ZVDescription::DialogInfo& GetDialogInfo() const { return m_dialogInfo; }
     unsigned int GetDialogFlags() const { return m_dialogInfo.flags; }
@@ -105,10 +121,12 @@ private:
     void ApplyControlSection(Registered& control, const ZVDescription::ControlSection& section, HWND dialog,
                              int captionOffset);
     std::shared_ptr<CZVIniFileReader> OpenRelative(const std::wstring& fileName) const;
+    void CreateCloseButton(HWND dialog);
 
     std::vector<std::unique_ptr<Registered>> m_controls;
     std::unique_ptr<CZVLayoutManager> m_layout;
     bool m_layoutLoaded = false;
+    bool m_glass = false;
     ZVDescription::DialogInfo m_dialogInfo;
     std::vector<ZVDescription::AlignmentRecord> m_alignments;
     ZvOSAL::ZvString m_folder;

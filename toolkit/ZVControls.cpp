@@ -1,5 +1,7 @@
 #include "toolkit/ZVControls.h"
 
+#include "toolkit/ZVColorFrame.h"
+
 #include "ini/ZVIniFileReader.h"
 #include "toolkit/ZVImage.h"
 #include "toolkit/ZVToolkit.h"
@@ -527,6 +529,8 @@ CZV_ControlBase* CreateControlByTypeName(const wchar_t* typeName)
         return new CZV_Edit();
     if (_wcsicmp(typeName, L"CZV_PeakMeterCtrl") == 0)
         return new CZV_PeakMeterCtrl();
+    if (_wcsicmp(typeName, L"CZV_ColorFrame") == 0)
+        return new CZV_ColorFrame();
     return nullptr;
 }
 

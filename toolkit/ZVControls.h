@@ -140,7 +140,7 @@ private:
 };
 
 // Creates the control object for a description type name (case-insensitive:
-// CZV_UniButton, CZV_Static, CZV_Edit, CZV_PeakMeterCtrl). Null for any other
+// CZV_UniButton, CZV_Static, CZV_Edit, CZV_PeakMeterCtrl, CZV_ColorFrame). Null for any other
 // name, including the other type names description files may carry.
 CZV_ControlBase* CreateControlByTypeName(const wchar_t* typeName);
 // True for every type name a description file may carry (the full list of
