@@ -2,9 +2,14 @@
 
 #include "ini/ZVIniFileReader.h"
 #include "osal/LibraryModule.h"
+#include "toolkit/ZVColorFrame.h"
 #include "toolkit/ZVImage.h"
+#include "toolkit/ZVToolkit.h"
 
 #include <commctrl.h>
+
+#include <algorithm>
+#include <vector>
 
 using ZvOSAL::ZvString;
 
@@ -79,7 +84,91 @@ bool CZV_BeautyDialog::BindControl(UINT id, CZV_ControlBase& control)
 BOOL CZV_BeautyDialog::OnInitDialog()
 {
     DoDataExchange();
+    if (IsGlassFrame())
+        ExtendGlassFrame();
+    SortTabOrder();
     return TRUE;
+}
+
+bool CZV_BeautyDialog::IsUsable(HWND control)
+{
+    return control && (GetWindowLongPtrW(control, GWL_STYLE) & WS_VISIBLE) != 0 && IsWindowEnabled(control);
+}
+
+bool CZV_BeautyDialog::IsCommandAvailable(UINT id) const
+{
+    HWND control = GetDlgItem(m_hWnd, static_cast<int>(id));
+    if (id == IDCANCEL)
+        return IsUsable(control) || IsUsable(GetDlgItem(m_hWnd, static_cast<int>(kCloseButtonId))) ||
+               (GetWindowLongPtrW(m_hWnd, GWL_STYLE) & WS_SYSMENU) != 0;
+    // Enter in a dialog without a default button sends IDOK.
+    if (!control)
+        return id != IDOK;
+    return IsUsable(control);
+}
+
+bool CZV_BeautyDialog::UpdateDefaultButton(bool focus)
+{
+    if (!m_hWnd)
+        return false;
+    const UINT id = GetDefaultButtonId();
+    HWND button = id ? GetDlgItem(m_hWnd, static_cast<int>(id)) : nullptr;
+    if (!IsUsable(button))
+        return false;
+    SendMessageW(m_hWnd, DM_SETDEFID, id, 0);
+    if (focus)
+        SendMessageW(m_hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(button), TRUE);
+    return true;
+}
+
+void CZV_BeautyDialog::SortTabOrder()
+{
+    if (!m_hWnd || (GetDialogFlags() & ZVBDD_FLAG_USE_INI_Z_ORDER))
+        return;
+    struct Item {
+        HWND window;
+        RECT rect;
+    };
+    std::vector<Item> items;
+    for (HWND child = GetWindow(m_hWnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (GetWindowLongPtrW(child, GWL_STYLE) & WS_TABSTOP) {
+            Item item = {child, {}};
+            GetWindowRect(child, &item.rect);
+            items.push_back(item);
+        }
+    }
+    std::stable_sort(items.begin(), items.end(), [](const Item& a, const Item& b) { return a.rect.top < b.rect.top; });
+    // A row: the controls whose tops lie above the middle of its first one.
+    for (size_t first = 0; first < items.size();) {
+        const RECT& head = items[first].rect;
+        size_t end = first + 1;
+        while (end < items.size() && items[end].rect.top < (head.top + head.bottom) / 2)
+            ++end;
+        std::stable_sort(items.begin() + static_cast<std::ptrdiff_t>(first),
+                         items.begin() + static_cast<std::ptrdiff_t>(end),
+                         [](const Item& a, const Item& b) { return a.rect.left < b.rect.left; });
+        first = end;
+    }
+    for (const Item& item : items)
+        SetWindowPos(item.window, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void CZV_BeautyDialog::ExtendGlassFrame()
+{
+    // The system's frame reaches down over the custom caption band.
+    struct Margins {
+        int left, right, top, bottom;
+    };
+    typedef HRESULT(WINAPI * ExtendFrame)(HWND, const Margins*);
+    static const ExtendFrame extend = [] {
+        HMODULE dwm = LoadLibraryW(L"dwmapi.dll");
+        return dwm ? reinterpret_cast<ExtendFrame>(
+                         reinterpret_cast<void*>(GetProcAddress(dwm, "DwmExtendFrameIntoClientArea")))
+                   : nullptr;
+    }();
+    const Margins margins = {0, 0, ZVToolkit::ScaleY(ZVToolkit::kGlassCaptionHeight), 0};
+    if (extend)
+        extend(m_hWnd, &margins);
 }
 
 void CZV_BeautyDialog::OnDescriptionLoaded(HWND dialog)
@@ -99,13 +188,22 @@ void CZV_BeautyDialog::PaintDialogBackground(HDC dc)
 {
     RECT client = {};
     GetClientRect(m_hWnd, &client);
-    if (!m_dialogBitmap.IsEmpty() && ZVImage::Draw(dc, client, m_dialogBitmap))
-        return;
-    if (m_look.hasBack && m_hasBackEnd) {
-        ZVImage::FillGradient(dc, client, m_look.back, m_backEnd);
-        return;
+    if (m_dialogBitmap.IsEmpty() || !ZVImage::Draw(dc, client, m_dialogBitmap)) {
+        if (m_look.hasBack && m_hasBackEnd)
+            ZVImage::FillGradient(dc, client, m_look.back, m_backEnd);
+        else
+            FillRect(dc, &client, m_backBrush ? m_backBrush : GetSysColorBrush(COLOR_BTNFACE));
     }
-    FillRect(dc, &client, m_backBrush ? m_backBrush : GetSysColorBrush(COLOR_BTNFACE));
+    // The frame areas, the lowest in the Z order first.
+    HWND first = GetWindow(m_hWnd, GW_CHILD);
+    for (HWND child = first ? GetWindow(first, GW_HWNDLAST) : nullptr; child; child = GetWindow(child, GW_HWNDPREV))
+        if (const CZV_ColorFrame* area = dynamic_cast<const CZV_ColorFrame*>(FromHandle(child)))
+            area->PaintArea(dc);
+    if (IsGlassFrame()) {
+        // Black is where the system's glass shows through.
+        RECT band = {0, 0, client.right, ZVToolkit::ScaleY(ZVToolkit::kGlassCaptionHeight)};
+        FillRect(dc, &band, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    }
 }
 
 bool CZV_BeautyDialog::OnCommand(WPARAM wParam, LPARAM)
@@ -126,10 +224,26 @@ bool CZV_BeautyDialog::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lPara
 {
     switch (message) {
     case WM_COMMAND: {
+        const UINT id = LOWORD(wParam);
+        // A hidden or disabled button does nothing, whatever key asks for it.
+        if (HIWORD(wParam) == BN_CLICKED && !IsCommandAvailable(id)) {
+            result = 0;
+            return true;
+        }
         if (lParam)
             if (CZV_ControlBase* control = FromHandle(reinterpret_cast<HWND>(lParam)))
                 control->OnParentNotify(HIWORD(wParam));
+        if (HIWORD(wParam) == BN_CLICKED &&
+            (id == kCloseButtonId || (id == IDCANCEL && !IsUsable(GetDlgItem(m_hWnd, IDCANCEL))))) {
+            OnClose();
+            return true;
+        }
         return OnCommand(wParam, lParam);
+    }
+    case DM_GETDEFID: {
+        const UINT id = GetDefaultButtonId();
+        result = id && IsUsable(GetDlgItem(m_hWnd, static_cast<int>(id))) ? MAKELRESULT(id, DC_HASDEFID) : 0;
+        return true;
     }
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLOREDIT:

@@ -19,6 +19,18 @@
 // A message handler that returns a value through the dialog (DWLP_MSGRESULT)
 // sets `result` and returns true.
 //
+// Keys: Enter and Escape only ever do what a visible button does. A click
+// command (BN_CLICKED) for a button that is hidden or disabled is dropped, so
+// the dialog manager's Enter (IDOK when no default button is set) cannot run
+// a hidden action; IDCANCEL (Escape, the system's close box) is the close
+// command while the dialog can be closed (a shown Cancel button, the close
+// button of the general controls, or a system menu). DM_GETDEFID answers the
+// dialog's primary action (GetDefaultButtonId) while it is shown.
+//
+// Frame areas of the general controls (CZV_ColorFrame) are painted with the
+// background; in glass-frame mode the custom caption band is left to the
+// system's frame.
+//
 // Dialog frame template (the [dialog] template= section in the description's
 // dialogControlTemplateFile): backColor, backColorEnd (vertical gradient),
 // bitmap (stretched background), textColor (default for statics).
@@ -53,6 +65,21 @@ public:
     virtual void BeginModalState();
     virtual void EndModalState();
 
+    // The button Enter presses: the dialog's primary action, while it is
+    // shown and enabled (IDOK by default; 0 for none). A dialog whose primary
+    // action changes with its state overrides it and calls
+    // UpdateDefaultButton after each change.
+    virtual UINT GetDefaultButtonId() const { return IDOK; }
+    // Makes GetDefaultButtonId the default button (drawn so) and, with
+    // focus, moves the keyboard focus to it. False when there is none.
+    bool UpdateDefaultButton(bool focus);
+    // Orders the Tab sequence (the Z order) of the tab-stop controls in
+    // reading order: rows from top to bottom, each from left to right. Not
+    // when the description gives the order (ZVBDD_FLAG_USE_INI_Z_ORDER).
+    void SortTabOrder();
+    // The control is shown (its own WS_VISIBLE) and enabled.
+    static bool IsUsable(HWND control);
+
     // Takes over the template's child id with control (data exchange): a
     // control already attached to that window stays. False when there is no
     // such child or the control cannot take it over.
@@ -69,6 +96,9 @@ protected:
     virtual bool OnCommand(WPARAM wParam, LPARAM lParam);
     virtual void OnOK() { EndDialog(IDOK); }
     virtual void OnCancel() { EndDialog(IDCANCEL); }
+    // The close command: the close button of the general controls, and
+    // Escape or the system's close box while no Cancel button is shown.
+    virtual void OnClose() { OnCancel(); }
     void OnDescriptionLoaded(HWND dialog) override;
 
     const wchar_t* GetSystemClass() const override { return L"#32770"; }
@@ -76,6 +106,8 @@ protected:
 private:
     static INT_PTR CALLBACK StaticDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void PaintDialogBackground(HDC dc);
+    bool IsCommandAvailable(UINT id) const;
+    void ExtendGlassFrame();
 
     const DLGTEMPLATE* m_template = nullptr;
     HWND m_owner = nullptr;
