@@ -10,7 +10,7 @@ packages=(
     xvfb xauth x11-apps x11-utils imagemagick
     osslsigncode openssl curl
     googletest python3
-    python3-pefile python3-markdown gunicorn
+    python3-pefile python3-markdown gunicorn clang lld
     fonts-wqy-microhei
     fonts-wine
 )
