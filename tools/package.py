@@ -59,7 +59,7 @@ TARGETS = r"""<?xml version="1.0" encoding="utf-8"?>
   </ItemDefinitionGroup>
   <ItemGroup Condition="'$(ZvAutoUpdatePlatform)' != ''">
     <ZvAutoUpdateRuntime Include="$(MSBuildThisFileDirectory)bin\$(ZvAutoUpdatePlatform)\ZvAutoUpdate.dll" />
-    <ZvAutoUpdateSkin Include="$(MSBuildThisFileDirectory)skin\**\*.ini" />
+    <ZvAutoUpdateSkin Include="$(MSBuildThisFileDirectory)skin\**\*" />
   </ItemGroup>
   <Target Name="ZvAutoUpdateCheckPlatform" BeforeTargets="PrepareForBuild" Condition="'$(ZvAutoUpdatePlatform)' == ''">
     <Error Text="ZvAutoUpdate has no build for the platform '$(Platform)': it has Win32 (x86) and x64." />

@@ -184,7 +184,10 @@ class NuGetPackage(unittest.TestCase):
                 dll = self.read(dlls[0])
                 self.assertEqual(pe_machine(dll), MACHINE[machine_key])
                 self.assertIn("DoAction", pe_exports(dll))
-                self.assertTrue(any(n.endswith("/Bitmaps/ZvAutoUpdate/Dialogs/Update.ini") for n in copied), copied)
+                # The whole default skin goes beside the program, bitmaps and all.
+                skin = {n for n in self.names if n.startswith("build/native/skin/")}
+                self.assertIn("build/native/skin/Bitmaps/ZvAutoUpdate/Dialogs/Update.ini", skin)
+                self.assertEqual(skin - set(copied), set())
 
     def test_a_platform_without_a_build_stops_the_build(self):
         targets = [n for n in self.names if n.endswith(".targets")][0]
