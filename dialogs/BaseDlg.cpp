@@ -5,17 +5,13 @@
 #include "osal/ResourceLanguage.h"
 #include "toolkit/ZVControls.h"
 #include "toolkit/ZVToolkit.h"
-#include "update/Updater.h"
 
-#include <atomic>
 #include <vector>
 
 using ZvOSAL::ZvPath;
 using ZvOSAL::ZvString;
 
 namespace {
-
-std::atomic<ZvAutoUpdate::CUpdateConfiguration2*> g_languageOverride{nullptr};
 
 unsigned int MeasureDpi()
 {
@@ -65,11 +61,6 @@ CBaseDlg::~CBaseDlg() = default;
 
 void CBaseDlg::UpdateDpi() { m_dpi = MeasureDpi(); }
 
-void CBaseDlg::SetLanguageConfigurationOverride(ZvAutoUpdate::CUpdateConfiguration2* configuration)
-{
-    g_languageOverride = configuration;
-}
-
 ZvPath CBaseDlg::GetSkinFolder()
 {
     wchar_t module[MAX_PATH * 4] = {};
@@ -92,12 +83,9 @@ ZvPath CBaseDlg::GetSkinFolder()
 
 LANGID CBaseDlg::GetUILanguage()
 {
-    ZvAutoUpdate::CUpdateConfiguration2* configuration = g_languageOverride.load();
-    if (!configuration)
-        configuration = CUpdater::GetCurrentConfiguration();
-    if (!configuration)
+    if (!m_configuration)
         return ZvOSAL::kFallbackResourceLanguage;
-    const LANGID language = ZVToolkit::SetUILanguageCode(configuration->GetProgramLanguage());
+    const LANGID language = ZVToolkit::SetUILanguageCode(m_configuration->GetProgramLanguage());
     // Strings read through ZvString follow the dialogs' language.
     ZvOSAL::SetResourceLanguage(language);
     return language;

@@ -41,8 +41,8 @@ public:
     // Bitmaps\ZvAutoUpdate\ of the program's folder; without a configuration
     // the program's folder.
     ZvOSAL::ZvPath GetSkinFolder();
-    // Sets the toolkit language from the current workflow's configuration
-    // (GetProgramLanguage) and returns it; 2057 without a workflow.
+    // Sets the toolkit language from the dialog's configuration
+    // (GetProgramLanguage) and returns it; 2057 without a configuration.
     LANGID GetUILanguage();
     // String-table entry id in the user interface language (block fallback
     // to 2057, then the module's standard string loader).
@@ -66,10 +66,6 @@ public:
     ZvAutoUpdate::CUpdateConfiguration2* GetConfiguration() const { return m_configuration; }
     HWND GetParentWindow() const { return m_parent; }
     const ZvOSAL::ZvString& GetPlaceholder() const { return m_placeholder; }
-
-    // The configuration used by GetUILanguage when no workflow is running
-    // (tests and embedders that show a dialog on its own); null by default.
-    static void SetLanguageConfigurationOverride(ZvAutoUpdate::CUpdateConfiguration2* configuration);
 
     void BeginModalState() override;
     void EndModalState() override;

@@ -3,7 +3,6 @@
 #include "online/FormatSize.h"
 #include "resources/resource.h"
 #include "update/UpdateMessages.h"
-#include "update/Updater.h"
 
 #include <commctrl.h>
 
@@ -31,7 +30,7 @@ void SetText(CZV_Wnd& control, const ZvString& text)
 
 } // namespace
 
-CDlgProgress::CDlgProgress(ZvAutoUpdate::CUpdateConfiguration2* configuration, CUpdater* workflow, HWND parent)
+CDlgProgress::CDlgProgress(ZvAutoUpdate::CUpdateConfiguration2* configuration, CWorkflowJobs* workflow, HWND parent)
     : CBaseDlg(IDD_PROGRESS, configuration, parent), m_workflow(workflow)
 {
     RegisterProgressClass();
@@ -106,9 +105,8 @@ bool CDlgProgress::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, L
 
 void CDlgProgress::OnUploaded()
 {
-    if (CUpdater::IsCancelled()) {
-        if (m_workflow)
-            m_workflow->Cancel(14);
+    if (m_workflow && m_workflow->IsCancelled()) {
+        m_workflow->Cancel(kCancelAfterUpload);
         EndDialog(kCancelledOrFailed);
         return;
     }
@@ -184,10 +182,10 @@ void CDlgProgress::OnCancel()
     if (m_phase == 1) {
         m_phase = 0;
         if (m_workflow)
-            m_workflow->Cancel(12);
+            m_workflow->Cancel(kCancelWhileRunning);
         return;
     }
     if (m_workflow)
-        m_workflow->Cancel(13);
+        m_workflow->Cancel(kCancelGiveUp);
     EndDialog(kCancelledOrFailed);
 }

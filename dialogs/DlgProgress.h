@@ -10,23 +10,22 @@
 //
 // Phase: 1 while a step runs (from construction and from StartDownload), 0
 // after a cancel or while the failure screen ("Do you want to restart the
-// update process?") is shown. IDCANCEL with phase 1 records Cancel(12) and
-// waits for the running job's report; with phase 0 it records Cancel(13)
-// and ends with 2. An upload report that finds the cancel flag set records
-// Cancel(14) and ends with 2.
+// update process?") is shown. IDCANCEL with phase 1 records
+// kCancelWhileRunning and waits for the running job's report; with phase 0
+// it records kCancelGiveUp and ends with 2. An upload report that finds the
+// cancel flag set records kCancelAfterUpload and ends with 2.
 #pragma once
 
 #include "dialogs/BaseDlg.h"
 #include "toolkit/ZVControls.h"
-
-class CUpdater;
+#include "update/WorkflowJobs.h"
 
 class CDlgProgress : public CBaseDlg {
 public:
     static constexpr int kDone = 1;
     static constexpr int kCancelledOrFailed = 2;
 
-    CDlgProgress(ZvAutoUpdate::CUpdateConfiguration2* configuration, CUpdater* workflow, HWND parent);
+    CDlgProgress(ZvAutoUpdate::CUpdateConfiguration2* configuration, CWorkflowJobs* workflow, HWND parent);
 
     void RegisterControls() override;
     ZvOSAL::ZvString GetDescriptionFileName() override { return ZvOSAL::ZvString(L"Progress.ini"); }
@@ -60,6 +59,6 @@ private:
     CZV_UniButton m_cancelButton;
     CZV_UniButton m_okButton;
     int m_phase = 1;
-    CUpdater* m_workflow;
+    CWorkflowJobs* m_workflow;
     int m_lastPercent = 0;
 };

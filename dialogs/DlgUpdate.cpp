@@ -4,7 +4,6 @@
 #include "dialogs/CRMViewer.h"
 #include "resources/resource.h"
 #include "update/UpdateMessages.h"
-#include "update/Updater.h"
 
 #include <cwchar>
 
@@ -34,7 +33,7 @@ bool IsCheckBox(HWND control)
 
 } // namespace
 
-CDlgUpdate::CDlgUpdate(ZvAutoUpdate::CUpdateConfiguration2* configuration, CUpdater* workflow, HWND parent)
+CDlgUpdate::CDlgUpdate(ZvAutoUpdate::CUpdateConfiguration2* configuration, CWorkflowJobs* workflow, HWND parent)
     : CBaseDlg(IDD_UPDATE, configuration, parent), m_workflow(workflow)
 {
 }

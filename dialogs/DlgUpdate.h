@@ -1,6 +1,6 @@
 // CDlgUpdate: the first dialog of the interactive update. It opens in a
 // waiting state with the activity indicator, starts the workflow's
-// availability check (CUpdater::StartCheckJob with its window) and turns
+// availability check (StartCheckJob with its window) and turns
 // into the offer (install now, release notes, "don't show again", "transfer
 // program information") or the notice that there are no updates.
 // Template 1002, description "Update.ini".
@@ -26,8 +26,7 @@
 #include "dialogs/BaseDlg.h"
 #include "toolkit/ZVControls.h"
 #include "toolkit/ZVWebBrowser.h"
-
-class CUpdater;
+#include "update/WorkflowJobs.h"
 
 class CDlgUpdate : public CBaseDlg, public CZVDocHostUIHandler {
 public:
@@ -36,7 +35,7 @@ public:
     // Height the release notes add to the dialog, at 96 DPI.
     static constexpr int kWhatsNewHeight = 200;
 
-    CDlgUpdate(ZvAutoUpdate::CUpdateConfiguration2* configuration, CUpdater* workflow, HWND parent);
+    CDlgUpdate(ZvAutoUpdate::CUpdateConfiguration2* configuration, CWorkflowJobs* workflow, HWND parent);
     ~CDlgUpdate() override;
 
     void RegisterControls() override;
@@ -80,5 +79,5 @@ private:
     unsigned char m_dontShowAgain = 0;
     unsigned char m_sendProgramInformation = 0;
     unsigned char m_updateAvailable = 0;
-    CUpdater* m_workflow;
+    CWorkflowJobs* m_workflow;
 };

@@ -8,20 +8,20 @@ namespace {
 
 class CSkinnedWorkflowDialogs : public CWorkflowDialogs {
 public:
-    int RunUpdateDialog(ZvAutoUpdate::CUpdateConfiguration2* configuration, CUpdater& workflow, HWND owner,
+    int RunUpdateDialog(ZvAutoUpdate::CUpdateConfiguration2* configuration, CWorkflowJobs& jobs, HWND owner,
                         UpdateChoice& choice) override
     {
-        CDlgUpdate dialog(configuration, &workflow, owner);
+        CDlgUpdate dialog(configuration, &jobs, owner);
         int result = static_cast<int>(dialog.DoModal());
         choice.dontShowAgain = dialog.IsDontShowAgainChecked();
         choice.sendProgramInformation = dialog.IsSendProgramInformationChecked();
         return result;
     }
 
-    int RunProgressDialog(ZvAutoUpdate::CUpdateConfiguration2* configuration, CUpdater& workflow,
+    int RunProgressDialog(ZvAutoUpdate::CUpdateConfiguration2* configuration, CWorkflowJobs& jobs,
                           HWND owner) override
     {
-        CDlgProgress dialog(configuration, &workflow, owner);
+        CDlgProgress dialog(configuration, &jobs, owner);
         return static_cast<int>(dialog.DoModal());
     }
 

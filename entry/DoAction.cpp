@@ -1,5 +1,6 @@
 #include "ZvAutoUpdate.h"
 
+#include "dialogs/SkinnedWorkflowDialogs.h"
 #include "online/PatchOnline.h"
 #include "update/Updater.h"
 
@@ -17,7 +18,9 @@ extern "C" int DoAction(CUpdateConfiguration2* configuration, int action)
         return ZVAU_RESULT_UNKNOWN_ACTION;
 
     if (action == ZVAU_ACTION_UPDATE || action == ZVAU_ACTION_UPLOAD_CRM) {
-        CUpdater updater(configuration);
+        // The library's own dialogs are bound here, where the action starts,
+        // so that the workflow does not depend on them.
+        CUpdater updater(configuration, &SkinnedWorkflowDialogs());
         return updater.Run(action);
     }
 

@@ -30,5 +30,5 @@ void CUpdater::CProgressReceiver::OnDownloadProgress(long long bytes)
 
 bool CUpdater::CProgressReceiver::IsCancelRequested()
 {
-    return CUpdater::IsCancelled();
+    return CUpdater::s_cancelled.load();
 }

@@ -10,7 +10,6 @@ using ZvAutoUpdate::CUpdateConfiguration2;
 using ZvOSAL::ZvPath;
 
 std::atomic<bool> CUpdater::s_cancelled{false};
-std::atomic<CUpdateConfiguration2*> CUpdater::s_currentConfiguration{nullptr};
 
 namespace {
 
@@ -36,9 +35,8 @@ struct ThreadStart {
 CUpdater::CUpdater(CUpdateConfiguration2* configuration, CWorkflowDialogs* dialogs)
     : m_doneEvent(CreateEventW(nullptr, FALSE, FALSE, nullptr))
     , m_configuration(configuration)
-    , m_dialogs(dialogs ? dialogs : &DefaultWorkflowDialogs())
+    , m_dialogs(dialogs)
 {
-    s_currentConfiguration.store(configuration);
     // Each run starts uncancelled: a cancel belongs to the run that made it.
     s_cancelled.store(false);
 }
@@ -85,7 +83,7 @@ int CUpdater::DoUpdate()
     if (withDialogs) {
         m_owner = m_configuration->GetParentWindow();
         CWorkflowDialogs::UpdateChoice choice;
-        const int answer = m_dialogs->RunUpdateDialog(m_configuration, *this, m_owner, choice);
+        const int answer = m_dialogs ? m_dialogs->RunUpdateDialog(m_configuration, *this, m_owner, choice) : -1;
         accepted = answer == 0;
         m_configuration->SetShowUpdateDialog(!choice.dontShowAgain);
         if (accepted && IsExactlyOne(m_configuration->IsCRMUploadOffered())) {
@@ -134,20 +132,15 @@ void CUpdater::StartUploadJob(HWND dialog) { StartJob(&CUpdater::ThreadCRMUpload
 void CUpdater::StartDownloadJob(HWND dialog) { StartJob(&CUpdater::ThreadDownload, dialog); }
 void CUpdater::StartFileCheckJob(HWND dialog) { StartJob(&CUpdater::ThreadFileCheck, dialog); }
 
-void CUpdater::Cancel(int code)
+void CUpdater::Cancel(ECancelCode code)
 {
     s_cancelled.store(true);
     m_result = code;
 }
 
-bool CUpdater::IsCancelled()
+bool CUpdater::IsCancelled() const
 {
     return s_cancelled.load();
-}
-
-CUpdateConfiguration2* CUpdater::GetCurrentConfiguration()
-{
-    return s_currentConfiguration.load();
 }
 
 bool CUpdater::StartJob(JobRoutine routine, HWND dialog)

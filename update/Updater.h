@@ -1,9 +1,9 @@
 // CUpdater: one run of action 1 (the interactive update, or a silent check
 // when the host asks for no dialogs) or action 2 (the customer-data upload).
 //
-// DoAction creates it on its stack, calls Run and destroys it. The dialogs of
-// action 1 hold a pointer to it and call its job starters, Cancel and
-// accessors from their message handlers.
+// DoAction creates it on its stack with the dialogs to show, calls Run and
+// destroys it. The dialogs of action 1 see it only as CWorkflowJobs: they
+// call its job starters, Cancel and accessors from their message handlers.
 //
 // Jobs. The long steps run as jobs: the availability check (ThreadCheck), the
 // customer-data upload (ThreadCRMUpload), the download (ThreadDownload) and
@@ -23,8 +23,8 @@
 //
 // Process-wide state: the cancel flag (set by Cancel; each new CUpdater
 // starts with it cleared, so a cancelled run does not disable the next one),
-// the current configuration (for the dialogs' language lookups), the shared
-// send flag (CStates) and the GDI+ session, which the destructor ends.
+// the shared send flag (CStates) and the GDI+ session, which the destructor
+// ends.
 #pragma once
 
 #include "UpdateConfiguration2.h"
@@ -33,13 +33,14 @@
 #include "online/PatchInfo.h"
 #include "update/UpdateMessages.h"
 #include "update/WorkflowDialogs.h"
+#include "update/WorkflowJobs.h"
 
 #include <windows.h>
 
 #include <atomic>
 #include <vector>
 
-class CUpdater {
+class CUpdater : public CWorkflowJobs {
 public:
     class CProgressReceiver;
 
@@ -50,9 +51,9 @@ public:
         HWND dialog;
     };
 
-    // Records the configuration as the process-wide current one and clears the
-    // cancel flag. dialogs: the provider of the workflow's dialogs; null
-    // selects DefaultWorkflowDialogs().
+    // Clears the cancel flag. dialogs: the workflow's dialogs; null when the
+    // run shows none (action 2, the silent check), in which case a run that
+    // asks for dialogs goes on as if the update dialog could not be shown.
     explicit CUpdater(ZvAutoUpdate::CUpdateConfiguration2* configuration, CWorkflowDialogs* dialogs = nullptr);
     // Waits for running jobs, ends the GDI+ session if one exists, deletes the
     // release notes file and releases the shared send flag. The installer
@@ -83,25 +84,16 @@ public:
     // whole body was sent and the request ended without an error.
     bool UploadCRMData(const ZvOSAL::ZvPath& path, bool deleteAfter);
 
-    // Job starters; dialog is the window that receives the job's message.
-    void StartCheckJob(HWND dialog);
-    void StartUploadJob(HWND dialog);
-    void StartDownloadJob(HWND dialog);
-    void StartFileCheckJob(HWND dialog);
-
-    // Sets the process-wide cancel flag and records code as the result.
-    void Cancel(int code);
-    static bool IsCancelled();
-
-    CPatchInfo& GetPatchInfo() { return m_patchInfo; }
-    const CPatchInfo& GetPatchInfo() const { return m_patchInfo; }
-    const ZvOSAL::ZvPath& GetReleaseNotesPath() const { return m_releaseNotesPath; }
-    const ZvOSAL::ZvPath& GetInstallerPath() const { return m_installerPath; }
-    ZvAutoUpdate::CUpdateConfiguration2* GetConfiguration() const { return m_configuration; }
-    int GetResult() const { return m_result; }
-
-    // The configuration of the newest CUpdater; not cleared at its end.
-    static ZvAutoUpdate::CUpdateConfiguration2* GetCurrentConfiguration();
+    // CWorkflowJobs. A job starter's dialog is the window that receives the
+    // job's message.
+    void StartCheckJob(HWND dialog) override;
+    void StartUploadJob(HWND dialog) override;
+    void StartDownloadJob(HWND dialog) override;
+    void StartFileCheckJob(HWND dialog) override;
+    void Cancel(ECancelCode code) override;
+    bool IsCancelled() const override;
+    const CPatchInfo& GetPatchInfo() const override { return m_patchInfo; }
+    const ZvOSAL::ZvPath& GetReleaseNotesPath() const override { return m_releaseNotesPath; }
 
     // The jobs. Each takes ownership of its context (null: nothing happens)
     // and returns 0.
@@ -134,7 +126,6 @@ private:
     std::vector<HANDLE> m_jobThreads; // guarded by m_jobLock
 
     static std::atomic<bool> s_cancelled;
-    static std::atomic<ZvAutoUpdate::CUpdateConfiguration2*> s_currentConfiguration;
 };
 
 // Receives the transfer client's reports during the interactive download and

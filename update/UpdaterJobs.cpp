@@ -60,7 +60,7 @@ unsigned CUpdater::ThreadCRMUpload(CJobContext* context)
         return 0;
     CUpdater* updater = context->updater;
     CUpdateConfiguration2* configuration = updater ? updater->m_configuration : nullptr;
-    if (configuration && !IsCancelled()) {
+    if (configuration && !updater->IsCancelled()) {
         const bool send = Singleton<CStates>::Access()->GetSendCRMData();
         if (send && configuration->GetCRMDataFile(1)) {
             configuration->Log(L"CUpdater::ThreadCRMUpload(): start uploading CRM data.");
@@ -121,7 +121,7 @@ unsigned CUpdater::ThreadFileCheck(CJobContext* context)
     CUpdateConfiguration2* configuration = updater ? updater->m_configuration : nullptr;
 
     WPARAM verdict = 0;
-    if (configuration && !IsCancelled()) {
+    if (configuration && !updater->IsCancelled()) {
         configuration->Log(L"CUpdater::ThreadFileCheck(): start checking file for a valid certificate.");
         ZvOSAL::ZvFileSystemItem installer(updater->m_installerPath);
         if (!installer.IsSignedValid()) {

@@ -22,10 +22,8 @@ const wchar_t kJapaneseCaption[] = L"\u30D7\u30ED\u30B0\u30E9\u30E0\u306E\u91CD\
 
 class BaseDlgTest : public ::testing::Test {
 protected:
-    void SetUp() override { CBaseDlg::SetLanguageConfigurationOverride(&config); }
     void TearDown() override
     {
-        CBaseDlg::SetLanguageConfigurationOverride(nullptr);
         ZVToolkit::SetUILanguageCode(L"en_UK");
         ZvOSAL::SetResourceLanguage(2057);
     }

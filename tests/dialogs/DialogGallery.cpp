@@ -60,7 +60,6 @@ int wmain(int argc, wchar_t** argv)
         TestConfiguration config;
         config.language = argv[2];
         config.product = L"Sample Studio 2024";
-        CBaseDlg::SetLanguageConfigurationOverride(&config);
         GalleryUpdateDialog dialog(&config, which == L"whatsnew",
                                    argc > 3 ? static_cast<unsigned>(_wtoi(argv[3])) : 4000);
         dialog.DoModal();
@@ -76,7 +75,6 @@ int wmain(int argc, wchar_t** argv)
     TestConfiguration config;
     config.language = argv[2];
     config.product = L"Sample Studio 2024";
-    CBaseDlg::SetLanguageConfigurationOverride(&config);
     TestDialog dialog(id, &config, DescriptionOf(id), ControlsOf(id));
     dialog.stayOpen = true;
     dialog.watchdogMs = argc > 3 ? static_cast<unsigned>(_wtoi(argv[3])) : 4000;

@@ -1,32 +1,136 @@
-// CDlgProgress on its own: the status line follows the percentage only when
-// it grows, a restart shows 0 % again, and the texts and buttons of each
-// screen. The download job is held by a stalled (later: a slow) loopback
-// server while the test sends the dialog progress reports of its own choosing.
+// CDlgProgress against a jobs object that only records what the dialog asks
+// of it: the test plays the jobs' reports (the private messages) and the
+// user's presses, and reads the texts, the recorded cancel codes and the
+// dialog's result. The real jobs are exercised by InteractiveUpdateTest.
 #include "dialogs/DialogDriver.h"
 #include "dialogs/DlgProgress.h"
 #include "http/TestFiles.h"
 #include "online/FormatSize.h"
-#include "support/LoopbackHttpServer.h"
+#include "update/UpdateMessages.h"
 #include "update/UpdateTestHelpers.h"
-#include "update/Updater.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
 #include <vector>
 
 namespace {
 
 using zvtest::DialogDriver;
-using zvtest::HttpResponse;
-using zvtest::LoopbackHttpServer;
 
-std::string Narrow(const std::wstring& text)
+class RecordingJobs : public CWorkflowJobs {
+public:
+    explicit RecordingJobs(long long size)
+    {
+        zvtest::TempFolder folder;
+        const std::wstring document = folder.File(L"patch.xml");
+        zvtest::WriteFileBytes(document, zvtest::PatchDocument("http://127.0.0.1/setup.exe", size));
+        m_patch.Read(ZvOSAL::ZvPath(document.c_str()));
+    }
+    void StartCheckJob(HWND) override { started += "check "; }
+    void StartUploadJob(HWND) override { started += "upload "; }
+    void StartDownloadJob(HWND) override
+    {
+        started += "download ";
+        ++downloads;
+    }
+    void StartFileCheckJob(HWND) override { started += "filecheck "; }
+    void Cancel(ECancelCode code) override { cancels.push_back(code); }
+    bool IsCancelled() const override { return !cancels.empty(); }
+    const CPatchInfo& GetPatchInfo() const override { return m_patch; }
+    const ZvOSAL::ZvPath& GetReleaseNotesPath() const override { return m_notes; }
+
+    // Written on the dialog's thread; read by the test after the dialog ended.
+    std::string started;
+    std::vector<int> cancels;
+    std::atomic<int> downloads{0};
+
+private:
+    CPatchInfo m_patch;
+    ZvOSAL::ZvPath m_notes;
+};
+
+// One step of a script: a job report (message, wParam, lParam) or, with
+// message 0, a press of the button wParam. Each is handled before the next.
+struct Step {
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+constexpr Step Uploaded{WM_CRM_UPLOADED, 0, 0};
+constexpr Step Downloaded{WM_DOWNLOAD_DONE, 0, 1};
+constexpr Step DownloadFailed{WM_DOWNLOAD_DONE, 0, 0};
+constexpr Step CheckedGood{WM_FILE_CHECKED, 1, 0};
+constexpr Step CheckedBad{WM_FILE_CHECKED, 0, 0};
+constexpr Step PressCancel{0, IDCANCEL, 0};
+constexpr Step PressYes{0, IDOK, 0};
+
+// Sends the step and lets the dialog act on it. The dialog starts a download
+// by posting to itself; such a step is over when the download was started or
+// the dialog has ended.
+void Play(DialogDriver& d, HWND dialog, RecordingJobs& jobs, const Step& step)
 {
-    std::string out;
-    for (wchar_t ch : text)
-        out += ch < 128 ? static_cast<char>(ch) : '?';
-    return out;
+    const int downloads = jobs.downloads;
+    DWORD_PTR ignored = 0;
+    if (step.message)
+        SendMessageTimeoutW(dialog, step.message, step.wParam, step.lParam, SMTO_BLOCK, 5000, &ignored);
+    else
+        SendMessageTimeoutW(dialog, WM_COMMAND, MAKEWPARAM(step.wParam, BN_CLICKED), 0, SMTO_BLOCK, 5000, &ignored);
+    if (step.message == WM_CRM_UPLOADED || (!step.message && step.wParam == IDOK))
+        d.Wait([&] { return jobs.downloads > downloads || !IsWindow(dialog); }, 5000, "no download started");
+}
+
+// Runs the dialog on this thread while `script` plays it from the driver.
+int RunDialog(RecordingJobs& jobs, std::function<void(DialogDriver&, HWND)> script)
+{
+    zvtest::RecordingHost host;
+    host.settings.programLanguage = L"en_UK";
+    DialogDriver driver(GetCurrentThreadId(), [&](DialogDriver& d) { script(d, d.WaitDialog(IDC_PROGRESS)); });
+    CDlgProgress dialog(&host, &jobs, nullptr);
+    const int result = static_cast<int>(dialog.DoModal());
+    EXPECT_TRUE(driver.Finish());
+    for (const std::string& failure : driver.Failures())
+        ADD_FAILURE() << "driver: " << failure;
+    return result;
+}
+
+// Every way through the dialog: its result, the cancel codes it recorded and
+// the jobs it started.
+TEST(ProgressDialog, PathsEndWithTheirResultAndCancelCodes)
+{
+    struct Path {
+        const char* name;
+        std::vector<Step> steps;
+        int result;
+        std::vector<int> cancels;
+        const char* started;
+    } paths[] = {
+        {"verified", {Uploaded, Downloaded, CheckedGood}, 1, {}, "upload download filecheck "},
+        {"download failed", {Uploaded, DownloadFailed}, 2, {}, "upload download "},
+        {"cancel during upload", {PressCancel, Uploaded}, 2, {12, 14}, "upload "},
+        {"cancel twice", {PressCancel, PressCancel}, 2, {12, 13}, "upload "},
+        {"cancel during download", {Uploaded, PressCancel, DownloadFailed}, 2, {12}, "upload download "},
+        {"cancel during check", {Uploaded, Downloaded, PressCancel, CheckedGood}, 1, {12}, "upload download filecheck "},
+        {"cancel, then a bad check", {Uploaded, Downloaded, PressCancel, CheckedBad}, 1, {12}, "upload download filecheck "},
+        {"bad check, No", {Uploaded, Downloaded, CheckedBad, PressCancel}, 2, {13}, "upload download filecheck "},
+        {"bad check, Yes, verified", {Uploaded, Downloaded, CheckedBad, PressYes, Downloaded, CheckedGood}, 1, {},
+         "upload download filecheck download filecheck "},
+    };
+    for (const Path& path : paths) {
+        SCOPED_TRACE(path.name);
+        RecordingJobs jobs(1000);
+        const int result = RunDialog(jobs, [&](DialogDriver& d, HWND dialog) {
+            for (const Step& step : path.steps) {
+                d.Check(IsWindow(dialog), "the dialog ended before the script did");
+                Play(d, dialog, jobs, step);
+            }
+            d.WaitDialogGone(IDC_PROGRESS);
+        });
+        EXPECT_EQ(path.result, result);
+        EXPECT_EQ(path.cancels, jobs.cancels);
+        EXPECT_EQ(path.started, jobs.started);
+    }
 }
 
 std::wstring Status(const wchar_t* percent, unsigned long long bytes, unsigned long long total)
@@ -35,92 +139,52 @@ std::wstring Status(const wchar_t* percent, unsigned long long bytes, unsigned l
            L" / " + FormatSize(total, 0, 0, -1, 2057).c_str() + L")";
 }
 
-// A progress report handled before this returns.
-void Report(HWND dialog, unsigned int bytes)
-{
-    DWORD_PTR ignored = 0;
-    SendMessageTimeoutW(dialog, WM_DOWNLOAD_PROGRESS, bytes, 0, SMTO_BLOCK, 5000, &ignored);
-}
-
+// The status line follows the percentage only when it grows; the failure
+// screen asks to restart, and a restart shows 0 % again.
 TEST(ProgressDialog, StatusFollowsGrowingPercentagesAndRestartsAtZero)
 {
     const unsigned long long total = 1000;
-    LoopbackHttpServer server;
-    ASSERT_TRUE(server.IsRunning()) << server.Error();
-    HttpResponse held = HttpResponse::Pattern(total);
-    held.StallAfter(0);
-    server.Route("/setup.exe", held);
-
-    zvtest::TempFolder folder;
-    zvtest::HookedHost host;
-    host.settings.sendCRMData = false; // no upload: the download starts at once
-    host.settings.downloadFolder = folder.Path();
-    host.settings.installerFileName = L"Setup.exe";
-    host.settings.programLanguage = L"en_UK";
-    std::wstring document = folder.File(L"patch.xml");
-    std::wstring url = server.Url("/setup.exe");
-    ASSERT_TRUE(zvtest::WriteFileBytes(document, zvtest::PatchDocument(Narrow(url), total)));
-
+    RecordingJobs jobs(total);
     std::vector<std::wstring> texts;
-    std::wstring restarted, title, cancelText, failureStatus;
-    int result = -100;
-    {
-        CUpdater updater(&host);
-        updater.GetPatchInfo().Read(ZvOSAL::ZvPath(document.c_str()));
-        ASSERT_EQ(total, static_cast<unsigned long long>(updater.GetPatchInfo().GetFileSize()));
-
-        DialogDriver driver(GetCurrentThreadId(), [&](DialogDriver& d) {
-            HWND dialog = d.WaitDialog(IDC_PROGRESS);
-            d.Check(server.WaitForStall(20000), "the download job never started");
-            d.WaitVisible(dialog, IDC_PROGRESS);
-            texts.push_back(DialogDriver::Text(dialog, IDC_TXT_DOWNLOAD_STATUS)); // before any report
-            for (unsigned int bytes : {100u, 105u, 110u, 50u, 999u}) {
-                Report(dialog, bytes);
-                texts.push_back(DialogDriver::Text(dialog, IDC_TXT_DOWNLOAD_STATUS));
-            }
-            // The held transfer ends; the file is no signed program, so the
-            // check fails and the restart question shows. "Yes" downloads
-            // again, this time answered only after a delay.
-            server.ReleaseStalls();
-            d.WaitText(dialog, IDC_TXT_DOWNLOAD_STATUS, L"Do you want to restart the update process?");
-            failureStatus = DialogDriver::Text(dialog, IDC_TXT_DOWNLOAD_STATUS);
-            d.Check(DialogDriver::IsVisible(dialog, IDOK), "Yes hidden on the failure screen");
-            HttpResponse late = HttpResponse::Pattern(total);
-            late.Delay(3000);
-            server.Route("/setup.exe", late);
-            DialogDriver::Click(dialog, IDOK);
-            d.WaitText(dialog, IDC_TXT_TITLE, L"Download update");
-            d.WaitVisible(dialog, IDOK, false);
-            Report(dialog, 0);
-            restarted = DialogDriver::Text(dialog, IDC_TXT_DOWNLOAD_STATUS);
-            title = DialogDriver::Text(dialog, IDC_TXT_TITLE);
-            cancelText = DialogDriver::Text(dialog, IDCANCEL);
-            // Cancel keeps the dialog open until the held transfer reports.
-            DialogDriver::Click(dialog, IDCANCEL);
-            Sleep(300);
-            d.Check(d.IsDialogOpen(IDC_PROGRESS), "cancel closed the dialog before the transfer reported");
-            d.WaitDialogGone(IDC_PROGRESS);
-        });
-        CDlgProgress dialog(&host, &updater, nullptr);
-        result = static_cast<int>(dialog.DoModal());
-        server.ReleaseStalls(); // whatever happened, the held job may end now
-        EXPECT_TRUE(driver.Finish());
-        for (const std::string& failure : driver.Failures())
-            ADD_FAILURE() << "driver: " << failure;
-        EXPECT_EQ(12, updater.GetResult()) << "dialog result " << result;
-    }
+    std::wstring failureTitle, failureMessage, noText, restarted, restartTitle;
+    const int result = RunDialog(jobs, [&](DialogDriver& d, HWND dialog) {
+        texts.push_back(DialogDriver::Text(dialog, IDC_TXT_MESSAGE)); // uploading
+        Play(d, dialog, jobs, Uploaded);
+        texts.push_back(DialogDriver::Text(dialog, IDC_TXT_DOWNLOAD_STATUS));
+        d.Check(DialogDriver::IsVisible(dialog, IDC_PROGRESS) && !DialogDriver::IsVisible(dialog, IDOK), "bar, Yes");
+        for (unsigned int bytes : {100u, 105u, 110u, 50u, 999u}) {
+            Play(d, dialog, jobs, {WM_DOWNLOAD_PROGRESS, bytes, 0});
+            texts.push_back(DialogDriver::Text(dialog, IDC_TXT_DOWNLOAD_STATUS));
+        }
+        Play(d, dialog, jobs, Downloaded);
+        texts.push_back(DialogDriver::Text(dialog, IDC_TXT_DOWNLOAD_STATUS));
+        d.Check(!DialogDriver::IsVisible(dialog, IDC_PROGRESS), "bar shown during the check");
+        Play(d, dialog, jobs, CheckedBad);
+        texts.push_back(DialogDriver::Text(dialog, IDC_TXT_DOWNLOAD_STATUS));
+        failureTitle = DialogDriver::Text(dialog, IDC_TXT_TITLE);
+        failureMessage = DialogDriver::Text(dialog, IDC_TXT_MESSAGE);
+        noText = DialogDriver::Text(dialog, IDCANCEL);
+        d.Check(DialogDriver::IsVisible(dialog, IDOK) && DialogDriver::Text(dialog, IDOK) == L"Yes", "Yes");
+        Play(d, dialog, jobs, PressYes);
+        Play(d, dialog, jobs, {WM_DOWNLOAD_PROGRESS, 0, 0});
+        restarted = DialogDriver::Text(dialog, IDC_TXT_DOWNLOAD_STATUS);
+        restartTitle = DialogDriver::Text(dialog, IDC_TXT_TITLE);
+        d.Check(DialogDriver::Text(dialog, IDCANCEL) == L"Cancel", "cancel text after the restart");
+        Play(d, dialog, jobs, PressCancel);
+        Play(d, dialog, jobs, DownloadFailed);
+    });
     EXPECT_EQ(2, result);
-    ASSERT_EQ(6u, texts.size());
-    EXPECT_EQ(L"Downloading ....", texts[0]);
-    EXPECT_EQ(Status(L"10%", 100, total), texts[1]);
-    EXPECT_EQ(Status(L"10%", 100, total), texts[2]) << "same percentage: the line must not change";
-    EXPECT_EQ(Status(L"11%", 110, total), texts[3]);
-    EXPECT_EQ(Status(L"11%", 110, total), texts[4]) << "a smaller percentage must not change the line";
-    EXPECT_EQ(Status(L"99%", 999, total), texts[5]);
-    EXPECT_EQ(L"Do you want to restart the update process?", failureStatus);
+    const std::vector<std::wstring> expected = {
+        L"Transferring program files...", L"Downloading ....",       Status(L"10%", 100, total),
+        Status(L"10%", 100, total),       Status(L"11%", 110, total), Status(L"11%", 110, total),
+        Status(L"99%", 999, total),       L"Checking update...",     L"Do you want to restart the update process?",
+    };
+    EXPECT_EQ(expected, texts);
+    EXPECT_EQ(L"Automatic check failed", failureTitle);
+    EXPECT_EQ(L"The update has been checked and is corrupt. Installation has been cancelled.", failureMessage);
+    EXPECT_EQ(L"No", noText);
     EXPECT_EQ(Status(L"0%", 0, total), restarted);
-    EXPECT_EQ(L"Download update", title);
-    EXPECT_EQ(L"Cancel", cancelText);
+    EXPECT_EQ(L"Download update", restartTitle);
 }
 
 } // namespace

@@ -103,9 +103,9 @@ void ProgressStandIn::PressCancel()
 {
     if (phase == 1) {
         phase = 0;
-        m_workflow.Cancel(12);
+        m_workflow.Cancel(kCancelWhileRunning);
     } else {
-        m_workflow.Cancel(13);
+        m_workflow.Cancel(kCancelGiveUp);
         End(2);
     }
 }
@@ -123,7 +123,7 @@ bool ProgressStandIn::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
     switch (message) {
     case WM_CRM_UPLOADED:
         if (m_workflow.IsCancelled()) {
-            m_workflow.Cancel(14);
+            m_workflow.Cancel(kCancelAfterUpload);
             End(2);
         } else {
             StartDownload();
@@ -164,7 +164,7 @@ bool ProgressStandIn::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
     return true;
 }
 
-int StandInDialogs::RunUpdateDialog(ZvAutoUpdate::CUpdateConfiguration2* configuration, CUpdater& workflow,
+int StandInDialogs::RunUpdateDialog(ZvAutoUpdate::CUpdateConfiguration2* configuration, CWorkflowJobs& workflow,
                                     HWND owner, UpdateChoice& result)
 {
     ++updateRuns;
@@ -180,7 +180,7 @@ int StandInDialogs::RunUpdateDialog(ZvAutoUpdate::CUpdateConfiguration2* configu
     return updateResult;
 }
 
-int StandInDialogs::RunProgressDialog(ZvAutoUpdate::CUpdateConfiguration2*, CUpdater& workflow, HWND owner)
+int StandInDialogs::RunProgressDialog(ZvAutoUpdate::CUpdateConfiguration2*, CWorkflowJobs& workflow, HWND owner)
 {
     ++progressRuns;
     progressOwner = owner;

@@ -52,7 +52,7 @@ private:
 // offered update (0) or close (1).
 class UpdateStandIn : public StandInWindow {
 public:
-    UpdateStandIn(CUpdater& workflow, bool acceptOffer, bool closeAtOnce)
+    UpdateStandIn(CWorkflowJobs& workflow, bool acceptOffer, bool closeAtOnce)
         : m_workflow(workflow), m_acceptOffer(acceptOffer), m_closeAtOnce(closeAtOnce)
     {
     }
@@ -64,7 +64,7 @@ protected:
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    CUpdater& m_workflow;
+    CWorkflowJobs& m_workflow;
     bool m_acceptOffer;
     bool m_closeAtOnce;
 };
@@ -73,7 +73,7 @@ private:
 // question as the progress dialog handles them.
 class ProgressStandIn : public StandInWindow {
 public:
-    explicit ProgressStandIn(CUpdater& workflow) : m_workflow(workflow) {}
+    explicit ProgressStandIn(CWorkflowJobs& workflow) : m_workflow(workflow) {}
 
     // What the messages said, in arrival order.
     std::vector<UINT> messages;
@@ -99,7 +99,7 @@ protected:
 
 private:
     void StartDownload();
-    CUpdater& m_workflow;
+    CWorkflowJobs& m_workflow;
 };
 
 // A dialog provider for CUpdater built from the stand-ins.
@@ -126,9 +126,9 @@ public:
     std::vector<DWORD> progress;
     std::vector<UINT> progressMessages;
 
-    int RunUpdateDialog(ZvAutoUpdate::CUpdateConfiguration2* configuration, CUpdater& workflow, HWND owner,
+    int RunUpdateDialog(ZvAutoUpdate::CUpdateConfiguration2* configuration, CWorkflowJobs& workflow, HWND owner,
                         UpdateChoice& result) override;
-    int RunProgressDialog(ZvAutoUpdate::CUpdateConfiguration2* configuration, CUpdater& workflow,
+    int RunProgressDialog(ZvAutoUpdate::CUpdateConfiguration2* configuration, CWorkflowJobs& workflow,
                           HWND owner) override;
     int RunInstallDialog(ZvAutoUpdate::CUpdateConfiguration2* configuration, HWND owner) override;
 };

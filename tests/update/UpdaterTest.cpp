@@ -171,7 +171,7 @@ TEST(ProgressReceiver, AnswersFromTheCancelFlagAndTellsTheHostNothing)
     CUpdater updater(&host);
     CUpdater::CProgressReceiver receiver(nullptr);
     EXPECT_FALSE(receiver.IsCancelRequested());
-    updater.Cancel(12);
+    updater.Cancel(kCancelWhileRunning);
     EXPECT_TRUE(receiver.IsCancelRequested());
 
     EXPECT_EQ(nullptr, receiver.GetCRMDataFile(1));
@@ -188,24 +188,16 @@ TEST(ProgressReceiver, AnswersFromTheCancelFlagAndTellsTheHostNothing)
 
 // ---- Lifecycle and process-wide state ----------------------------------
 
-TEST(UpdaterState, ConstructorPublishesTheConfigurationAndStartsUncancelled)
+TEST(UpdaterState, EachRunStartsUncancelled)
 {
     zvtest::RecordingHost first, second;
     {
         CUpdater updater(&first);
-        EXPECT_EQ(&first, CUpdater::GetCurrentConfiguration());
-        updater.Cancel(13);
-        EXPECT_TRUE(CUpdater::IsCancelled());
-        EXPECT_EQ(13, updater.GetResult());
+        updater.Cancel(kCancelGiveUp);
+        EXPECT_TRUE(updater.IsCancelled());
     }
-    // Still the last run's configuration, and still cancelled.
-    EXPECT_EQ(&first, CUpdater::GetCurrentConfiguration());
-    EXPECT_TRUE(CUpdater::IsCancelled());
-
     CUpdater next(&second);
-    EXPECT_EQ(&second, CUpdater::GetCurrentConfiguration());
-    EXPECT_FALSE(CUpdater::IsCancelled());
-    EXPECT_EQ(1, next.GetResult());
+    EXPECT_FALSE(next.IsCancelled());
     EXPECT_EQ(0u, first.CallCount() + second.CallCount());
 }
 
@@ -254,12 +246,12 @@ public:
     {
     }
     int runs = 0;
-    int RunUpdateDialog(ZvAutoUpdate::CUpdateConfiguration2*, CUpdater&, HWND, UpdateChoice&) override
+    int RunUpdateDialog(ZvAutoUpdate::CUpdateConfiguration2*, CWorkflowJobs&, HWND, UpdateChoice&) override
     {
         ++runs;
         return m_update;
     }
-    int RunProgressDialog(ZvAutoUpdate::CUpdateConfiguration2*, CUpdater&, HWND) override
+    int RunProgressDialog(ZvAutoUpdate::CUpdateConfiguration2*, CWorkflowJobs&, HWND) override
     {
         ++runs;
         return m_progress;
@@ -329,9 +321,9 @@ TEST(UpdaterRun, ProgressCancelPathOverridesAnEarlierCancelCode)
     class CancellingDialogs : public ScriptedDialogs {
     public:
         CancellingDialogs() : ScriptedDialogs(0, 2, 8) {}
-        int RunProgressDialog(ZvAutoUpdate::CUpdateConfiguration2* c, CUpdater& workflow, HWND owner) override
+        int RunProgressDialog(ZvAutoUpdate::CUpdateConfiguration2* c, CWorkflowJobs& workflow, HWND owner) override
         {
-            workflow.Cancel(12);
+            workflow.Cancel(kCancelWhileRunning);
             return ScriptedDialogs::RunProgressDialog(c, workflow, owner);
         }
     };
@@ -440,7 +432,7 @@ TEST(Jobs, UploadJobSkipsWhenCancelledOrNotWanted)
     host.ClearCalls();
     {
         CUpdater updater(&host);
-        updater.Cancel(12);
+        updater.Cancel(kCancelWhileRunning);
         JobWindow window;
         window.awaited = WM_CRM_UPLOADED;
         updater.StartUploadJob(window.Window());
@@ -455,7 +447,7 @@ TEST(Jobs, FileCheckAfterCancelChecksNothingAndReportsZero)
 {
     zvtest::RecordingHost host;
     CUpdater updater(&host);
-    updater.Cancel(12);
+    updater.Cancel(kCancelWhileRunning);
     JobWindow window;
     window.awaited = WM_FILE_CHECKED;
     updater.StartFileCheckJob(window.Window());
@@ -492,7 +484,6 @@ TEST(Jobs, DownloadFailureReportsZeroAndStoresThePath)
     window.RunModal();
     ASSERT_EQ(1u, window.parameters.size());
     EXPECT_EQ(0, window.parameters[0].second);
-    EXPECT_EQ(folder.File(L"Setup.exe"), std::wstring(updater.GetInstallerPath().ToString().c_str()));
     // The host hears nothing of an interactive download.
     EXPECT_EQ(0u, host.CountOf("SetDownloadSize") + host.CountOf("OnDownloadProgress") + host.CountOf("Log"));
 }

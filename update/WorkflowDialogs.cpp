@@ -1,8 +1,0 @@
-#include "update/WorkflowDialogs.h"
-
-#include "dialogs/SkinnedWorkflowDialogs.h"
-
-CWorkflowDialogs& DefaultWorkflowDialogs()
-{
-    return SkinnedWorkflowDialogs();
-}
