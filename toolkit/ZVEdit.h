@@ -1,0 +1,17 @@
+// Edit field: the system edit with the template's font and colours
+// (textColor, backColor; a read-only field uses them too).
+#pragma once
+
+#include "toolkit/ZVControlBase.h"
+
+class CZV_Edit : public CZV_ControlBase {
+public:
+    CZV_Edit() = default;
+    const wchar_t* GetTypeName() const override { return L"CZV_Edit"; }
+    HBRUSH OnCtlColor(HDC dc, UINT message) override;
+    bool LoadTemplate(CZVIniFileReader* file, const wchar_t* section) override;
+
+protected:
+    const wchar_t* GetSystemClass() const override { return L"EDIT"; }
+    void OnAttached() override;
+};
