@@ -4,9 +4,9 @@
 #include "osal/LibraryModule.h"
 #include "osal/ResourceLanguage.h"
 #include "toolkit/ZVControls.h"
+#include "toolkit/ZVGdi.h"
 #include "toolkit/ZVToolkit.h"
 
-#include <vector>
 
 using ZvOSAL::ZvPath;
 using ZvOSAL::ZvString;
@@ -16,10 +16,9 @@ namespace {
 unsigned int MeasureDpi()
 {
     unsigned int dpi = 96;
-    if (HDC dc = CreateDCW(L"DISPLAY", nullptr, nullptr, nullptr)) {
-        dpi = static_cast<unsigned int>(GetDeviceCaps(dc, LOGPIXELSY));
-        DeleteDC(dc);
-    }
+    ZVGdi::DC display(CreateDCW(L"DISPLAY", nullptr, nullptr, nullptr));
+    if (display)
+        dpi = static_cast<unsigned int>(GetDeviceCaps(display, LOGPIXELSY));
     return CBaseDlg::CapDpi(dpi);
 }
 
@@ -139,7 +138,11 @@ BOOL CBaseDlg::OnInitDialog()
         SetWindowPos(frame, HWND_TOP, rect.left, rect.top, rect.right - rect.left, bottom - rect.top,
                      SWP_NOACTIVATE);
     }
-    return CZV_BeautyDialog::OnInitDialog();
+    const BOOL focus = CZV_BeautyDialog::OnInitDialog();
+    InitContent();
+    ::SetForegroundWindow(m_hWnd);
+    ::SetWindowPos(m_hWnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    return focus;
 }
 
 void CBaseDlg::ShowControl(UINT id, bool show)
@@ -159,10 +162,7 @@ void CBaseDlg::ReplacePlaceholder(HWND control)
 {
     if (!m_configuration || !control || !IsWindow(control))
         return;
-    const int length = GetWindowTextLengthW(control);
-    std::vector<wchar_t> buffer(static_cast<size_t>(length > 0 ? length : 0) + 1, 0);
-    const int got = ::GetWindowTextW(control, buffer.data(), length + 1);
-    ZvString text(buffer.data(), got > 0 ? got : 0);
+    ZvString text = CZV_Wnd::TextOf(control);
     const wchar_t* product = m_configuration->GetProductName();
     text.Replace(m_placeholder, product ? product : L"");
     ::SetWindowTextW(control, text);

@@ -5,8 +5,10 @@
 // DPI (capped at 168) and replaces the product placeholder "$ZORVA$".
 //
 // A derived dialog supplies RegisterControls, GetDescriptionFileName,
-// GetTemplateID and DoDataExchange (BindControl for its member controls),
-// and an OnInitDialog that first calls CBaseDlg::OnInitDialog.
+// GetTemplateID, DoDataExchange (BindControl for its member controls) and
+// InitContent (its own texts and states), which OnInitDialog calls once the
+// skin is applied and the controls are bound; then the dialog comes to the
+// foreground.
 #pragma once
 
 #include "UpdateConfiguration2.h"
@@ -71,7 +73,10 @@ public:
     void EndModalState() override;
 
 protected:
+    // Skin, DPI, layout and data exchange, then InitContent, then the dialog
+    // to the foreground and the top of the Z order.
     BOOL OnInitDialog() override;
+    virtual void InitContent() {}
 
 private:
     ZvAutoUpdate::CUpdateConfiguration2* m_configuration;

@@ -59,15 +59,11 @@ ZvString CCRMViewer::ReadDataFile(const wchar_t* path)
     return text;
 }
 
-BOOL CCRMViewer::OnInitDialog()
+void CCRMViewer::InitContent()
 {
-    CBaseDlg::OnInitDialog();
     ZvString text = ReadDataFile(m_dataFile);
     if (m_dataView.GetSafeHwnd())
         m_dataView.SetWindowText(text);
     else if (HWND field = ::GetDlgItem(m_hWnd, IDC_EDIT_CRM))
         ::SetWindowTextW(field, text);
-    ::SetForegroundWindow(m_hWnd);
-    ::SetWindowPos(m_hWnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    return TRUE;
 }

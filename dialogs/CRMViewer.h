@@ -33,7 +33,7 @@ public:
     static constexpr int kPieceBytes = 259;
 
 protected:
-    BOOL OnInitDialog() override;
+    void InitContent() override;
     void DoDataExchange() override;
 
 private:

@@ -26,13 +26,9 @@ void CDlgInstall::DoDataExchange()
     BindControl(IDC_TXT_PRODUCT, m_productText);
 }
 
-BOOL CDlgInstall::OnInitDialog()
+void CDlgInstall::InitContent()
 {
-    CBaseDlg::OnInitDialog();
     ReplacePlaceholder(::GetDlgItem(m_hWnd, IDC_TXT_PRODUCT));
-    ::SetForegroundWindow(m_hWnd);
-    ::SetWindowPos(m_hWnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    return TRUE;
 }
 
 bool CDlgInstall::OnCommand(WPARAM wParam, LPARAM lParam)

@@ -20,7 +20,7 @@ public:
     UINT GetTemplateID() override;
 
 protected:
-    BOOL OnInitDialog() override;
+    void InitContent() override;
     void DoDataExchange() override;
     bool OnCommand(WPARAM wParam, LPARAM lParam) override;
     void OnOK() override { EndDialog(kInstallNow); }

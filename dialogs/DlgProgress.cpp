@@ -61,9 +61,8 @@ void CDlgProgress::DoDataExchange()
     BindControl(IDOK, m_okButton);
 }
 
-BOOL CDlgProgress::OnInitDialog()
+void CDlgProgress::InitContent()
 {
-    CBaseDlg::OnInitDialog();
     SetText(m_titleText, LoadUIString(IDS_DOWNLOAD_UPDATE));
     SetText(m_messageText, LoadUIString(IDS_TRANSFERRING_PROGRAM_FILES));
     m_statusText.ShowWindow(SW_HIDE);
@@ -72,9 +71,6 @@ BOOL CDlgProgress::OnInitDialog()
     SetText(m_cancelButton, LoadUIString(IDS_CANCEL));
     if (m_workflow)
         m_workflow->StartUploadJob(m_hWnd);
-    ::SetForegroundWindow(m_hWnd);
-    ::SetWindowPos(m_hWnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    return TRUE;
 }
 
 bool CDlgProgress::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)

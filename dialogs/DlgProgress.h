@@ -40,7 +40,7 @@ public:
     int GetLastPercent() const { return m_lastPercent; }
 
 protected:
-    BOOL OnInitDialog() override;
+    void InitContent() override;
     void DoDataExchange() override;
     bool OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     void OnOK() override { StartDownload(); }

@@ -120,9 +120,8 @@ void CDlgUpdate::ShowControls(const UINT* ids, size_t count, bool show)
         ShowControl(ids[i], show);
 }
 
-BOOL CDlgUpdate::OnInitDialog()
+void CDlgUpdate::InitContent()
 {
-    CBaseDlg::OnInitDialog();
 
     // No skin section placed the pane: put it below the client area, where
     // "New in this update" makes room for it.
@@ -148,10 +147,6 @@ BOOL CDlgUpdate::OnInitDialog()
     m_activity.StartAnimation();
     if (m_workflow)
         m_workflow->StartCheckJob(m_hWnd);
-
-    ::SetForegroundWindow(m_hWnd);
-    ::SetWindowPos(m_hWnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    return TRUE;
 }
 
 bool CDlgUpdate::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)

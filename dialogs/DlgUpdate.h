@@ -52,7 +52,7 @@ public:
     CZV_WebBrowserControl& GetBrowser() { return m_browser; }
 
 protected:
-    BOOL OnInitDialog() override;
+    void InitContent() override;
     void DoDataExchange() override;
     bool OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     bool OnCommand(WPARAM wParam, LPARAM lParam) override;

@@ -192,7 +192,7 @@ void CZV_BeautyDialog::PaintDialogBackground(HDC dc)
         if (m_look.hasBack && m_hasBackEnd)
             ZVImage::FillGradient(dc, client, m_look.back, m_backEnd);
         else
-            FillRect(dc, &client, m_backBrush ? m_backBrush : GetSysColorBrush(COLOR_BTNFACE));
+            FillRect(dc, &client, m_backBrush ? m_backBrush.Get() : GetSysColorBrush(COLOR_BTNFACE));
     }
     // The frame areas, the lowest in the Z order first.
     HWND first = GetWindow(m_hWnd, GW_CHILD);
@@ -262,13 +262,13 @@ bool CZV_BeautyDialog::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lPara
         if (m_backBrush)
             SetBkColor(dc, m_look.back);
         SetBkMode(dc, TRANSPARENT);
-        result = reinterpret_cast<LRESULT>(m_backBrush ? m_backBrush : GetSysColorBrush(COLOR_BTNFACE));
+        result = reinterpret_cast<LRESULT>(m_backBrush ? m_backBrush.Get() : GetSysColorBrush(COLOR_BTNFACE));
         return true;
     }
     case WM_CTLCOLORDLG:
         if (!m_backBrush)
             return false;
-        result = reinterpret_cast<LRESULT>(m_backBrush);
+        result = reinterpret_cast<LRESULT>(m_backBrush.Get());
         return true;
     case WM_DRAWITEM: {
         const DRAWITEMSTRUCT* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);

@@ -62,13 +62,12 @@ void CZV_ColorFrame::PaintArea(HDC dc) const
     GetWindowRect(m_hWnd, &area);
     MapWindowPoints(nullptr, GetParent(m_hWnd), reinterpret_cast<POINT*>(&area), 2);
     if (m_look.hasBack) {
-        HBRUSH fill = CreateSolidBrush(m_look.back);
+        ZVGdi::Brush fill(CreateSolidBrush(m_look.back));
         FillRect(dc, &area, fill);
-        DeleteObject(fill);
     }
     if (!m_look.hasBorder || m_borderWidth <= 0)
         return;
-    HBRUSH line = CreateSolidBrush(m_look.border);
+    ZVGdi::Brush line(CreateSolidBrush(m_look.border));
     const int w = m_borderWidth;
     const RECT sides[4] = {{area.left, area.top, area.left + w, area.bottom},
                            {area.left, area.top, area.right, area.top + w},
@@ -77,5 +76,4 @@ void CZV_ColorFrame::PaintArea(HDC dc) const
     for (int i = 0; i < 4; ++i)
         if (m_sides & (1u << i))
             FillRect(dc, &sides[i], line);
-    DeleteObject(line);
 }

@@ -25,15 +25,15 @@ void CZV_Wnd::SetWindowText(const wchar_t* text)
         ::SetWindowTextW(m_hWnd, text ? text : L"");
 }
 
-ZvString CZV_Wnd::GetWindowText() const
+ZvString CZV_Wnd::TextOf(HWND window)
 {
-    if (!m_hWnd)
+    if (!window)
         return ZvString();
-    const int length = ::GetWindowTextLengthW(m_hWnd);
+    const int length = ::GetWindowTextLengthW(window);
     if (length <= 0)
         return ZvString();
     std::vector<wchar_t> buffer(static_cast<size_t>(length) + 1, 0);
-    const int got = ::GetWindowTextW(m_hWnd, buffer.data(), length + 1);
+    const int got = ::GetWindowTextW(window, buffer.data(), length + 1);
     return ZvString(buffer.data(), got > 0 ? got : 0);
 }
 
@@ -165,12 +165,8 @@ void CZV_ControlBase::Redraw(bool deferUpdate)
 
 void CZV_ControlBase::ReleaseLook()
 {
-    if (m_look.font)
-        DeleteObject(m_look.font);
-    if (m_backBrush)
-        DeleteObject(m_backBrush);
     m_look = Look();
-    m_backBrush = nullptr;
+    m_backBrush.Reset();
 }
 
 bool CZV_ControlBase::ReadTemplateString(const wchar_t* key, ZvString& value)
@@ -224,13 +220,13 @@ bool CZV_ControlBase::LoadTemplate(CZVIniFileReader* file, const wchar_t* sectio
     m_look.hasBack = ReadTemplateColor(L"backColor", m_look.back);
     m_look.hasBorder = ReadTemplateColor(L"borderColor", m_look.border);
     if (m_look.hasBack)
-        m_backBrush = CreateSolidBrush(m_look.back);
+        m_backBrush.Reset(CreateSolidBrush(m_look.back));
     LOGFONTW font = {};
     if (ReadFont(&font, L"", L"", L"font", L"fontSize", m_templateName, file->GetPath(), L"")) {
         const LONG magnitude = font.lfHeight < 0 ? -font.lfHeight : font.lfHeight;
         const LONG scaled = ZVToolkit::ScaleY(static_cast<int>(magnitude));
         font.lfHeight = font.lfHeight < 0 ? -scaled : scaled;
-        m_look.font = CreateFontIndirectW(&font);
+        m_look.font.Reset(CreateFontIndirectW(&font));
     }
     ZvString align;
     if (ReadTemplateString(L"align", align)) {
@@ -246,7 +242,7 @@ bool CZV_ControlBase::LoadTemplate(CZVIniFileReader* file, const wchar_t* sectio
         m_look.bitmap = ResolveTemplatePath(bitmap);
     if (m_hWnd) {
         if (m_look.font)
-            SendMessageW(m_hWnd, WM_SETFONT, reinterpret_cast<WPARAM>(m_look.font), FALSE);
+            SendMessageW(m_hWnd, WM_SETFONT, reinterpret_cast<WPARAM>(m_look.font.Get()), FALSE);
         Invalidate();
     }
     return true;

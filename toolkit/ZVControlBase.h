@@ -29,6 +29,7 @@
 
 #include "ZvOSAL/ZvString.h"
 #include "ini/ZVLegacyIniFileSupport.h"
+#include "toolkit/ZVGdi.h"
 
 #include <windows.h>
 
@@ -48,7 +49,9 @@ public:
     bool ShowWindow(int command);
     bool IsWindowVisible() const;
     void SetWindowText(const wchar_t* text);
-    ZvOSAL::ZvString GetWindowText() const;
+    ZvOSAL::ZvString GetWindowText() const { return TextOf(m_hWnd); }
+    // The text of any window (empty for none): the one reader of the toolkit.
+    static ZvOSAL::ZvString TextOf(HWND window);
     void Invalidate(bool erase = true);
     bool EnableWindow(bool enable);
     int GetDlgCtrlID() const;
@@ -109,12 +112,12 @@ protected:
     struct Look {
         bool hasText = false, hasTextDisabled = false, hasBack = false, hasBorder = false;
         COLORREF text = 0, textDisabled = 0, back = 0, border = 0;
-        HFONT font = nullptr; // owned
+        ZVGdi::Font font;
         int align = -1;       // -1 template says nothing, else DT_LEFT / DT_CENTER / DT_RIGHT
         ZvOSAL::ZvString bitmap; // full path, empty for none
     };
     Look m_look;
-    HBRUSH m_backBrush = nullptr; // owned, from m_look.back
+    ZVGdi::Brush m_backBrush; // from m_look.back
     ZvOSAL::ZvString m_templateName;
     CZVIniFileReader* m_templateFile = nullptr; // not owned (cache-backed reader of the designer)
 

@@ -3,7 +3,7 @@
 void CZV_Edit::OnAttached()
 {
     if (m_look.font)
-        SendMessageW(m_hWnd, WM_SETFONT, reinterpret_cast<WPARAM>(m_look.font), TRUE);
+        SendMessageW(m_hWnd, WM_SETFONT, reinterpret_cast<WPARAM>(m_look.font.Get()), TRUE);
 }
 
 bool CZV_Edit::LoadTemplate(CZVIniFileReader* file, const wchar_t* section)

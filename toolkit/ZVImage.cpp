@@ -1,6 +1,7 @@
 #include "toolkit/ZVImage.h"
 
 #include "toolkit/GdiPlusSession.h"
+#include "toolkit/ZVGdi.h"
 #include "toolkit/ZVToolkit.h"
 
 #include <gdiplus.h>
@@ -14,15 +15,20 @@ namespace ZVImage {
 namespace {
 
 struct Entry {
-    HBITMAP bitmap = nullptr;
+    ZVGdi::Bitmap bitmap;
     SIZE size = {0, 0};
 };
 
-std::mutex g_lock;
-std::map<std::wstring, Entry>& Cache()
+// Path (lower case) to image; a failed load is kept as an empty entry. The
+// bitmaps go with the cache when the library unloads.
+struct Cache {
+    std::mutex lock;
+    std::map<std::wstring, Entry> entries;
+};
+Cache& TheCache()
 {
-    static auto* cache = new std::map<std::wstring, Entry>(); // lives as long as the process
-    return *cache;
+    static Cache cache;
+    return cache;
 }
 
 std::wstring Key(const wchar_t* path)
@@ -57,16 +63,14 @@ Entry LoadEntry(const wchar_t* path)
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    ZVGdi::Bitmap bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (bitmap && bits) {
         for (UINT y = 0; y < height; ++y)
             memcpy(static_cast<BYTE*>(bits) + static_cast<size_t>(y) * width * 4,
                    static_cast<const BYTE*>(data.Scan0) + static_cast<ptrdiff_t>(y) * data.Stride,
                    static_cast<size_t>(width) * 4);
-        entry.bitmap = bitmap;
+        entry.bitmap = std::move(bitmap);
         entry.size = SIZE{static_cast<LONG>(width), static_cast<LONG>(height)};
-    } else if (bitmap) {
-        DeleteObject(bitmap);
     }
     image.UnlockBits(&data);
     return entry;
@@ -79,16 +83,17 @@ HBITMAP Load(const wchar_t* path, SIZE* size)
     if (!path || !*path)
         return nullptr;
     const std::wstring key = Key(path);
-    std::lock_guard<std::mutex> lock(g_lock);
-    auto found = Cache().find(key);
-    if (found == Cache().end()) {
+    Cache& cache = TheCache();
+    std::lock_guard<std::mutex> lock(cache.lock);
+    auto found = cache.entries.find(key);
+    if (found == cache.entries.end()) {
         // A failed load is remembered too, so a missing file is not retried
         // on every paint.
-        found = Cache().emplace(key, LoadEntry(path)).first;
+        found = cache.entries.emplace(key, LoadEntry(path)).first;
     }
     if (size)
         *size = found->second.size;
-    return found->second.bitmap;
+    return found->second.bitmap.Get();
 }
 
 namespace {
@@ -177,10 +182,10 @@ bool DrawGrid(HDC dc, const RECT& rect, const wchar_t* path, const RECT& grid, i
     Source source;
     if (!dc || !PickFrame(path, frame, frames, source))
         return false;
-    HDC memory = CreateCompatibleDC(dc);
+    ZVGdi::DC memory(CreateCompatibleDC(dc));
     if (!memory)
         return false;
-    HGDIOBJ old = SelectObject(memory, source.bitmap);
+    ZVGdi::Selection selected(memory, source.bitmap);
     SetStretchBltMode(dc, HALFTONE);
     // Border widths in the source (its own scale) and on screen.
     auto clampSource = [](int value, int extent) { return value < 0 ? 0 : value > extent / 2 ? extent / 2 : value; };
@@ -207,8 +212,6 @@ bool DrawGrid(HDC dc, const RECT& rect, const wchar_t* path, const RECT& grid, i
         for (int column = 0; column < 3; ++column)
             Blend(dc, memory, xs[column], ys[row], xs[column + 1] - xs[column], ys[row + 1] - ys[row], sxs[column],
                   sys[row], sxs[column + 1] - sxs[column], sys[row + 1] - sys[row]);
-    SelectObject(memory, old);
-    DeleteDC(memory);
     return true;
 }
 
@@ -227,26 +230,35 @@ void FillGradient(HDC dc, const RECT& rect, COLORREF top, COLORREF bottom)
     vertices[1].Blue = static_cast<COLOR16>(GetBValue(bottom) << 8);
     GRADIENT_RECT mesh = {0, 1};
     if (!GdiGradientFill(dc, vertices, 2, &mesh, 1, GRADIENT_FILL_RECT_V)) {
-        HBRUSH brush = CreateSolidBrush(top);
+        ZVGdi::Brush brush(CreateSolidBrush(top));
         FillRect(dc, &rect, brush);
-        DeleteObject(brush);
     }
 }
 
 void FillRoundRect(HDC dc, const RECT& rect, int radius, COLORREF fill, long border)
 {
-    HBRUSH brush = CreateSolidBrush(fill);
-    HPEN pen = CreatePen(PS_SOLID, 1, border < 0 ? fill : static_cast<COLORREF>(border));
-    HGDIOBJ oldBrush = SelectObject(dc, brush);
-    HGDIOBJ oldPen = SelectObject(dc, pen);
+    ZVGdi::Brush brush(CreateSolidBrush(fill));
+    ZVGdi::Pen pen(CreatePen(PS_SOLID, 1, border < 0 ? fill : static_cast<COLORREF>(border)));
+    ZVGdi::Selection brushSelected(dc, brush);
+    ZVGdi::Selection penSelected(dc, pen);
     if (radius > 0)
         RoundRect(dc, rect.left, rect.top, rect.right, rect.bottom, radius * 2, radius * 2);
     else
         Rectangle(dc, rect.left, rect.top, rect.right, rect.bottom);
-    SelectObject(dc, oldBrush);
-    SelectObject(dc, oldPen);
-    DeleteObject(brush);
-    DeleteObject(pen);
+}
+
+COLORREF Mix(COLORREF a, COLORREF b, int percentOfA)
+{
+    const int p = percentOfA, q = 100 - percentOfA;
+    return RGB((GetRValue(a) * p + GetRValue(b) * q) / 100, (GetGValue(a) * p + GetGValue(b) * q) / 100,
+               (GetBValue(a) * p + GetBValue(b) * q) / 100);
+}
+
+void ReleaseCache()
+{
+    Cache& cache = TheCache();
+    std::lock_guard<std::mutex> lock(cache.lock);
+    cache.entries.clear();
 }
 
 } // namespace ZVImage

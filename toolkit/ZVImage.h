@@ -40,4 +40,11 @@ void FillGradient(HDC dc, const RECT& rect, COLORREF top, COLORREF bottom);
 // A filled rounded rectangle with an optional border (border < 0: none).
 void FillRoundRect(HDC dc, const RECT& rect, int radius, COLORREF fill, long border);
 
+// percentOfA percent of a, the rest of b, channel by channel.
+COLORREF Mix(COLORREF a, COLORREF b, int percentOfA);
+
+// Deletes every cached bitmap and empties the cache. Runs by itself when the
+// library unloads; an image asked for afterwards is loaded again.
+void ReleaseCache();
+
 } // namespace ZVImage

@@ -1,12 +1,12 @@
 #include "toolkit/ZVPeakMeterCtrl.h"
 
 #include "toolkit/ZVImage.h"
-#include "toolkit/ZVPaint.h"
+#include "toolkit/ZVGdi.h"
 
 #include <commctrl.h>
 
 using ZvOSAL::ZvString;
-using ZVPaint::BufferedPaint;
+using ZVGdi::BufferedPaint;
 
 void CZV_PeakMeterCtrl::SetMaximum(double maximum)
 {
@@ -92,11 +92,10 @@ void CZV_PeakMeterCtrl::Paint(HDC target)
     fill.right = fill.left + filled;
     if (!m_barBitmap.IsEmpty()) {
         // The fill image spans the whole bar; only the filled part shows.
-        HRGN clip = CreateRectRgnIndirect(&fill);
+        ZVGdi::Region clip(CreateRectRgnIndirect(&fill));
         SelectClipRgn(dc, clip);
         const bool drawn = ZVImage::Draw(dc, bar, m_barBitmap);
         SelectClipRgn(dc, nullptr);
-        DeleteObject(clip);
         if (drawn)
             return;
     }

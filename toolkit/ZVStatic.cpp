@@ -1,14 +1,14 @@
 #include "toolkit/ZVStatic.h"
 
 #include "toolkit/ZVImage.h"
-#include "toolkit/ZVPaint.h"
+#include "toolkit/ZVGdi.h"
 
 #include <algorithm>
 #include <cmath>
 
 using ZvOSAL::ZvString;
-using ZVPaint::BufferedPaint;
-using ZVPaint::Mix;
+using ZVGdi::BufferedPaint;
+using ZVImage::Mix;
 
 namespace {
 const UINT_PTR kAnimationTimer = 0x5A56; // "ZV"
@@ -121,20 +121,17 @@ void CZV_Static::Paint(HDC target)
             const double radius = side * 0.36;
             const int dot = std::max(2, side / 8);
             const double cx = (rect.left + rect.right) / 2.0, cy = (rect.top + rect.bottom) / 2.0;
-            HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
+            ZVGdi::Selection noPen(dc, GetStockObject(NULL_PEN));
             for (int i = 0; i < 8; ++i) {
                 const int age = ((m_frame % 8) - i + 8) % 8; // 0: the leading dot
-                HBRUSH brush = CreateSolidBrush(Mix(color, faded, 100 - age * 12));
-                HGDIOBJ oldBrush = SelectObject(dc, brush);
+                ZVGdi::Brush brush(CreateSolidBrush(Mix(color, faded, 100 - age * 12)));
+                ZVGdi::Selection selected(dc, brush);
                 const double angle = i * 3.14159265358979 / 4.0;
                 const int x = static_cast<int>(cx + radius * std::sin(angle));
                 const int y = static_cast<int>(cy - radius * std::cos(angle));
                 const int size = age == 0 ? dot + 1 : dot;
                 Ellipse(dc, x - size, y - size, x + size, y + size);
-                SelectObject(dc, oldBrush);
-                DeleteObject(brush);
             }
-            SelectObject(dc, oldPen);
         }
         return;
     }
@@ -160,7 +157,6 @@ void CZV_Static::Paint(HDC target)
         format |= DT_NOPREFIX;
     if (style & SS_CENTERIMAGE)
         format |= DT_VCENTER | DT_SINGLELINE;
-    HGDIOBJ oldFont = SelectObject(dc, GetDrawFont());
+    ZVGdi::Selection font(dc, GetDrawFont());
     DrawTextW(dc, text, text.GetLength(), &rect, format);
-    SelectObject(dc, oldFont);
 }

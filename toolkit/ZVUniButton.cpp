@@ -1,14 +1,14 @@
 #include "toolkit/ZVUniButton.h"
 
 #include "toolkit/ZVImage.h"
-#include "toolkit/ZVPaint.h"
+#include "toolkit/ZVGdi.h"
 #include "toolkit/ZVToolkit.h"
 
 #include <algorithm>
 
 using ZvOSAL::ZvString;
-using ZVPaint::BufferedPaint;
-using ZVPaint::Mix;
+using ZVGdi::BufferedPaint;
+using ZVImage::Mix;
 
 void CZV_UniButton::OnAttached()
 {
@@ -102,7 +102,7 @@ bool CZV_UniButton::OnDrawItem(const DRAWITEMSTRUCT& item)
     const bool disabled = (item.itemState & ODS_DISABLED) != 0;
     const bool pressed = (item.itemState & ODS_SELECTED) != 0;
     const ZvString text = GetWindowText();
-    HGDIOBJ oldFont = SelectObject(dc, GetDrawFont());
+    ZVGdi::Selection font(dc, GetDrawFont());
     SetBkMode(dc, TRANSPARENT);
     PaintBackground(dc, local, WM_CTLCOLORBTN);
 
@@ -127,14 +127,13 @@ bool CZV_UniButton::OnDrawItem(const DRAWITEMSTRUCT& item)
                 ZVImage::FillRoundRect(dc, boxRect, ZVToolkit::ScaleX(2), m_hot ? Mix(fill, textColor, 85) : fill,
                                        m_look.hasBorder ? static_cast<long>(m_look.border) : -1);
                 if (ticked) {
-                    HPEN pen = CreatePen(PS_SOLID, std::max(2, box / 7), m_look.hasBorder ? m_look.border : textColor);
-                    HGDIOBJ oldPen = SelectObject(dc, pen);
+                    ZVGdi::Pen pen(
+                        CreatePen(PS_SOLID, std::max(2, box / 7), m_look.hasBorder ? m_look.border : textColor));
+                    ZVGdi::Selection selected(dc, pen);
                     POINT points[3] = {{boxRect.left + box / 4, boxRect.top + box / 2},
                                        {boxRect.left + box * 2 / 5, boxRect.top + box * 3 / 4 - 1},
                                        {boxRect.left + box * 3 / 4 + 1, boxRect.top + box / 4}};
                     Polyline(dc, points, 3);
-                    SelectObject(dc, oldPen);
-                    DeleteObject(pen);
                 }
             } else {
                 DrawFrameControl(dc, &boxRect, DFC_BUTTON,
@@ -173,6 +172,5 @@ bool CZV_UniButton::OnDrawItem(const DRAWITEMSTRUCT& item)
             DrawFocusRect(dc, &focus);
         }
     }
-    SelectObject(dc, oldFont);
     return true;
 }

@@ -1,5 +1,7 @@
 #include "toolkit/ZorvaFont.h"
 
+#include "toolkit/ZVGdi.h"
+
 #include <windows.h>
 
 #include <cwchar>
@@ -80,14 +82,13 @@ bool IsFontFamilyInstalled(const wchar_t* prefix)
 {
     if (!prefix || !*prefix)
         return false;
-    HDC dc = CreateCompatibleDC(nullptr);
+    ZVGdi::DC dc(CreateCompatibleDC(nullptr));
     if (!dc)
         return false;
     LOGFONTW query = {};
     query.lfCharSet = DEFAULT_CHARSET; // every family, each once per character set
     EnumState state = {prefix, false};
     EnumFontFamiliesExW(dc, &query, OnFamily, reinterpret_cast<LPARAM>(&state), 0);
-    DeleteDC(dc);
     return state.found;
 }
 

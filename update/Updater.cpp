@@ -51,8 +51,6 @@ CUpdater::~CUpdater()
     if (!m_releaseNotesPath.IsEmpty())
         DeleteFileW(m_releaseNotesPath.ToString());
     Singleton<CStates>::Release();
-    if (m_doneEvent)
-        CloseHandle(m_doneEvent);
 }
 
 int CUpdater::Run(int action)
@@ -103,7 +101,7 @@ int CUpdater::DoUpdate()
             // Without an event (the system refused one) the thread's end is
             // the signal.
             if (m_doneEvent)
-                WaitForSingleObject(m_doneEvent, INFINITE);
+                WaitForSingleObject(m_doneEvent.Get(), INFINITE);
             else
                 WaitForJobs();
         }
@@ -154,7 +152,8 @@ bool CUpdater::StartJob(JobRoutine routine, HWND dialog)
     ForgetFinishedJobs();
     auto* start = new ThreadStart{routine, context};
     ZvOSAL::ZvCriticalSectionLock lock(m_jobLock, 1);
-    HANDLE thread = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, &CUpdater::JobThreadMain, start, 0, nullptr));
+    ZvOSAL::KernelHandle thread(
+        reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, &CUpdater::JobThreadMain, start, 0, nullptr)));
     if (!thread) {
         // No thread to be had: run the job here rather than leave the dialog
         // (or the silent check) waiting for a message that never comes.
@@ -163,7 +162,7 @@ bool CUpdater::StartJob(JobRoutine routine, HWND dialog)
         routine(context);
         return true;
     }
-    m_jobThreads.push_back(thread);
+    m_jobThreads.push_back(std::move(thread));
     return false;
 }
 
@@ -181,32 +180,30 @@ void CUpdater::ForgetFinishedJobs()
     ZvOSAL::ZvCriticalSectionLock lock(m_jobLock, 1);
     auto it = m_jobThreads.begin();
     while (it != m_jobThreads.end()) {
-        if (WaitForSingleObject(*it, 0) == WAIT_OBJECT_0) {
-            CloseHandle(*it);
+        if (WaitForSingleObject(it->Get(), 0) == WAIT_OBJECT_0)
             it = m_jobThreads.erase(it);
-        } else {
+        else
             ++it;
-        }
     }
 }
 
 void CUpdater::WaitForJobs()
 {
     for (;;) {
-        HANDLE thread = nullptr;
+        ZvOSAL::KernelHandle thread;
         {
             ZvOSAL::ZvCriticalSectionLock lock(m_jobLock, 1);
             if (m_jobThreads.empty())
                 return;
-            thread = m_jobThreads.back();
+            thread = std::move(m_jobThreads.back());
             m_jobThreads.pop_back();
         }
+        HANDLE waited = thread.Get();
         // Serve messages sent to this thread while waiting: a host may answer
         // a job's call by sending to its own window on this thread.
-        while (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
+        while (MsgWaitForMultipleObjects(1, &waited, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
             MSG msg;
             PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
         }
-        CloseHandle(thread);
     }
 }

@@ -31,6 +31,7 @@
 #include "ZvOSAL/ZvCriticalSection.h"
 #include "ZvOSAL/ZvPath.h"
 #include "online/PatchInfo.h"
+#include "osal/KernelHandle.h"
 #include "update/UpdateMessages.h"
 #include "update/WorkflowDialogs.h"
 #include "update/WorkflowJobs.h"
@@ -113,7 +114,7 @@ private:
     void ForgetFinishedJobs();
 
     bool m_silentMode = false;
-    HANDLE m_doneEvent; // auto-reset; the check job signals it in silent mode
+    ZvOSAL::KernelHandle m_doneEvent; // auto-reset; the check job signals it in silent mode
     CPatchInfo m_patchInfo;
     ZvAutoUpdate::CUpdateConfiguration2* m_configuration;
     int m_result = 1;
@@ -123,7 +124,7 @@ private:
     CWorkflowDialogs* m_dialogs;
     HWND m_owner = nullptr;
     ZvOSAL::ZvCriticalSection m_jobLock;
-    std::vector<HANDLE> m_jobThreads; // guarded by m_jobLock
+    std::vector<ZvOSAL::KernelHandle> m_jobThreads; // guarded by m_jobLock
 
     static std::atomic<bool> s_cancelled;
 };

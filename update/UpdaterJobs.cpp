@@ -47,7 +47,7 @@ unsigned CUpdater::ThreadCheck(CJobContext* context)
     }
 
     if (updater.m_silentMode)
-        SetEvent(updater.m_doneEvent);
+        SetEvent(updater.m_doneEvent.Get());
     else if (context->dialog)
         PostMessageW(context->dialog, WM_UPDATE_CHECKED, found ? 1 : 0, 0);
     return 0;
