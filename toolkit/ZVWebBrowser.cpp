@@ -2,7 +2,10 @@
 
 #include "osal/LibraryModule.h"
 
-#include <exdispid.h>
+#include <mshtmdid.h>
+#include <urlmon.h>
+
+using ZvOSAL::ComPtr;
 
 namespace {
 
@@ -10,28 +13,45 @@ namespace {
 // carry all of them on every mingw-w64 release.
 const IID kIID_IDocHostUIHandler = {0xBD3F23C0, 0xD43E, 0x11CF, {0x89, 0x3B, 0x00, 0xAA, 0x00, 0xBD, 0xCE, 0x1A}};
 const IID kIID_IWebBrowser2 = {0xD30C1661, 0xCDAF, 0x11D0, {0x8A, 0x3E, 0x00, 0xC0, 0x4F, 0xC9, 0xE2, 0x6E}};
-const IID kDIID_DWebBrowserEvents2 = {0x34A715A0, 0x6587, 0x11D0, {0x92, 0x4A, 0x00, 0x20, 0xAF, 0xC7, 0xAC, 0x4D}};
+// The system's web browser control.
+const CLSID kBrowserClassId = {0x8856F961, 0x340A, 0x11D0, {0xA9, 0x6B, 0x00, 0xC0, 0x4F, 0xD7, 0x05, 0xA2}};
 
 constexpr DISPID kDispidSilent = 551;
-constexpr wchar_t kHostClassName[] = L"ZvWebBrowserHost";
 
-// The string inside a VARIANT that may be passed by reference.
-const wchar_t* VariantText(const VARIANT& value)
+// What the page may load and run (the ambient download control): its images,
+// videos and sounds, but no scripts, Java or ActiveX controls, no binary
+// behaviours and no client-pull navigation, and nothing is downloaded to run.
+constexpr LONG kDownloadControl = DLCTL_DLIMAGES | DLCTL_VIDEOS | DLCTL_BGSOUNDS | DLCTL_NO_SCRIPTS | DLCTL_NO_JAVA |
+                                  DLCTL_NO_RUNACTIVEXCTLS | DLCTL_NO_DLACTIVEXCTLS | DLCTL_NO_BEHAVIORS |
+                                  DLCTL_NO_CLIENTPULL;
+
+// The Internet zone's policy for action; false when it cannot be read. The
+// zone manager comes from urlmon, which the browser has loaded already; it is
+// looked up at run time so that the library imports no more system DLLs.
+bool InternetZonePolicy(DWORD action, DWORD& policy)
 {
-    const VARIANT* v = &value;
-    if (v->vt == (VT_BYREF | VT_VARIANT) && v->pvarVal)
-        v = v->pvarVal;
-    if (v->vt == VT_BSTR)
-        return v->bstrVal;
-    if (v->vt == (VT_BYREF | VT_BSTR) && v->pbstrVal)
-        return *v->pbstrVal;
-    return nullptr;
+    using CreateZoneManager = HRESULT(WINAPI*)(IServiceProvider*, IInternetZoneManager**, DWORD);
+    HMODULE urlmon = GetModuleHandleW(L"urlmon.dll");
+    auto create = urlmon ? reinterpret_cast<CreateZoneManager>(
+                               reinterpret_cast<void*>(GetProcAddress(urlmon, "CoInternetCreateZoneManager")))
+                         : nullptr;
+    ComPtr<IInternetZoneManager> zones;
+    return create && SUCCEEDED(create(nullptr, zones.Out(), 0)) && zones &&
+           SUCCEEDED(zones->GetZoneActionPolicy(URLZONE_INTERNET, action, reinterpret_cast<BYTE*>(&policy),
+                                                sizeof(policy), URLZONEREG_DEFAULT));
 }
 
-} // namespace
+// URL actions that run or fetch code: refused whatever the zone's settings.
+bool RunsCode(DWORD action)
+{
+    const auto in = [action](DWORD low, DWORD high) { return action >= low && action <= high; };
+    return in(URLACTION_DOWNLOAD_MIN, URLACTION_DOWNLOAD_MAX) || in(URLACTION_ACTIVEX_MIN, URLACTION_ACTIVEX_MAX) ||
+           in(URLACTION_SCRIPT_MIN, URLACTION_SCRIPT_MAX) || in(URLACTION_JAVA_MIN, URLACTION_JAVA_MAX) ||
+           in(URLACTION_SHELL_MIN, URLACTION_SHELL_MAX) || action == URLACTION_HTML_JAVA_RUN;
+}
+constexpr wchar_t kHostClassName[] = L"ZvWebBrowserHost";
 
-const CLSID CZV_WebBrowserControl::kBrowserClassId = {
-    0x8856F961, 0x340A, 0x11D0, {0xA9, 0x6B, 0x00, 0xC0, 0x4F, 0xD7, 0x05, 0xA2}};
+} // namespace
 
 // ---- CZVDocHostUIHandler ----------------------------------------------------
 
@@ -104,10 +124,18 @@ HRESULT STDMETHODCALLTYPE CZVDocHostUIHandler::FilterDataObject(IDataObject*, ID
 // One object for every interface the browser asks its container for. It is
 // reference counted for real: the browser may keep it a little longer than
 // the control (the control drops its own reference in Destroy).
+//
+// The page it shows comes from the update server, though the browser reads
+// it from a local file: the ambient download control keeps it from running
+// code, and the security manager offered through IServiceProvider puts every
+// page into the Internet zone, so that the zone's rules apply and not those
+// of the local machine.
 class CZV_WebBrowserControl::Site final : public IOleClientSite,
                                           public IOleInPlaceSite,
                                           public IOleInPlaceFrame,
-                                          public IDispatch {
+                                          public IDispatch,
+                                          public IServiceProvider,
+                                          public IInternetSecurityManager {
 public:
     explicit Site(CZV_WebBrowserControl* owner) : m_owner(owner) {}
     void Detach() { m_owner = nullptr; }
@@ -124,8 +152,12 @@ public:
             *object = static_cast<IOleInPlaceSite*>(this);
         else if (IsEqualIID(riid, IID_IOleInPlaceFrame) || IsEqualIID(riid, IID_IOleInPlaceUIWindow))
             *object = static_cast<IOleInPlaceFrame*>(this);
-        else if (IsEqualIID(riid, IID_IDispatch) || IsEqualIID(riid, kDIID_DWebBrowserEvents2))
+        else if (IsEqualIID(riid, IID_IDispatch))
             *object = static_cast<IDispatch*>(this);
+        else if (IsEqualIID(riid, IID_IServiceProvider))
+            *object = static_cast<IServiceProvider*>(this);
+        else if (IsEqualIID(riid, IID_IInternetSecurityManager))
+            *object = static_cast<IInternetSecurityManager*>(this);
         else if (IsEqualIID(riid, kIID_IDocHostUIHandler) && m_owner && m_owner->m_handler)
             return m_owner->m_handler->QueryInterface(riid, object);
         if (!*object)
@@ -205,13 +237,10 @@ public:
     HRESULT STDMETHODCALLTYPE DeactivateAndUndo() override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE OnPosRectChange(LPCRECT rect) override
     {
-        IOleInPlaceObject* inPlace = nullptr;
-        if (rect && m_owner && m_owner->m_oleObject &&
-            SUCCEEDED(m_owner->m_oleObject->QueryInterface(IID_IOleInPlaceObject,
-                                                           reinterpret_cast<void**>(&inPlace)))) {
+        if (!rect || !m_owner)
+            return S_OK;
+        if (auto inPlace = m_owner->m_oleObject.As<IOleInPlaceObject>(IID_IOleInPlaceObject))
             inPlace->SetObjectRects(rect, rect);
-            inPlace->Release();
-        }
         return S_OK;
     }
 
@@ -227,8 +256,8 @@ public:
     HRESULT STDMETHODCALLTYPE EnableModeless(BOOL) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG, WORD) override { return S_FALSE; }
 
-    // IDispatch: ambient properties (none given: the browser's defaults) and
-    // the DWebBrowserEvents2 sink.
+    // IDispatch: the ambient properties; only the download control is ours,
+    // the browser's defaults hold for the others.
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override
     {
         if (count)
@@ -242,17 +271,78 @@ public:
         return E_NOTIMPL;
     }
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
                                      UINT*) override
     {
-        // BeforeNavigate2(pDisp, URL, Flags, TargetFrameName, PostData,
-        // Headers, Cancel): arguments arrive in reverse order.
-        if (member == DISPID_BEFORENAVIGATE2 && params && params->cArgs >= 7 && m_owner) {
-            if (const wchar_t* url = VariantText(params->rgvarg[params->cArgs - 2]))
-                m_owner->m_lastNavigateTarget = url;
-            return S_OK;
-        }
-        return DISP_E_MEMBERNOTFOUND;
+        if (member != DISPID_AMBIENT_DLCONTROL)
+            return DISP_E_MEMBERNOTFOUND;
+        if (!result)
+            return E_POINTER;
+        VariantInit(result);
+        result->vt = VT_I4;
+        result->lVal = kDownloadControl;
+        return S_OK;
+    }
+
+    // IServiceProvider: the security manager; no other service.
+    HRESULT STDMETHODCALLTYPE QueryService(REFGUID service, REFIID riid, void** object) override
+    {
+        if (!object)
+            return E_POINTER;
+        *object = nullptr;
+        if (!IsEqualGUID(service, SID_SInternetSecurityManager))
+            return E_NOINTERFACE;
+        return QueryInterface(riid, object);
+    }
+
+    // IInternetSecurityManager: every page is in the Internet zone; actions
+    // that run code are refused, the others follow the Internet zone's
+    // settings. The security identity is the system's (it builds it best).
+    HRESULT STDMETHODCALLTYPE SetSecuritySite(IInternetSecurityMgrSite*) override { return INET_E_DEFAULT_ACTION; }
+    HRESULT STDMETHODCALLTYPE GetSecuritySite(IInternetSecurityMgrSite** site) override
+    {
+        if (site)
+            *site = nullptr;
+        return INET_E_DEFAULT_ACTION;
+    }
+    HRESULT STDMETHODCALLTYPE MapUrlToZone(LPCWSTR url, DWORD* zone, DWORD) override
+    {
+        if (!url || !zone)
+            return E_INVALIDARG;
+        *zone = URLZONE_INTERNET;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetSecurityId(LPCWSTR, BYTE*, DWORD*, DWORD_PTR) override
+    {
+        return INET_E_DEFAULT_ACTION;
+    }
+    HRESULT STDMETHODCALLTYPE ProcessUrlAction(LPCWSTR url, DWORD action, BYTE* policy, DWORD policySize, BYTE*,
+                                               DWORD, DWORD, DWORD) override
+    {
+        if (!url)
+            return E_INVALIDARG;
+        DWORD decided = URLPOLICY_DISALLOW;
+        if (RunsCode(action) || !InternetZonePolicy(action, decided))
+            decided = URLPOLICY_DISALLOW;
+        if (policy && policySize >= sizeof(DWORD))
+            memcpy(policy, &decided, sizeof(DWORD));
+        return GetUrlPolicyPermissions(decided) == URLPOLICY_ALLOW ? S_OK : S_FALSE;
+    }
+    HRESULT STDMETHODCALLTYPE QueryCustomPolicy(LPCWSTR, REFGUID, BYTE** policy, DWORD* policySize, BYTE*, DWORD,
+                                                DWORD) override
+    {
+        if (policy)
+            *policy = nullptr;
+        if (policySize)
+            *policySize = 0;
+        return INET_E_DEFAULT_ACTION;
+    }
+    HRESULT STDMETHODCALLTYPE SetZoneMapping(DWORD, LPCWSTR, DWORD) override { return INET_E_DEFAULT_ACTION; }
+    HRESULT STDMETHODCALLTYPE GetZoneMappings(DWORD, IEnumString** mappings, DWORD) override
+    {
+        if (mappings)
+            *mappings = nullptr;
+        return INET_E_DEFAULT_ACTION;
     }
 
 private:
@@ -301,7 +391,7 @@ LRESULT CALLBACK CZV_WebBrowserControl::HostWindowProc(HWND window, UINT message
 }
 
 bool CZV_WebBrowserControl::Create(HWND parent, UINT id, const RECT& position, DWORD style,
-                                   CZVDocHostUIHandler* handler, const CLSID* classId)
+                                   CZVDocHostUIHandler* handler)
 {
     if (m_hWnd)
         return false;
@@ -325,36 +415,35 @@ bool CZV_WebBrowserControl::Create(HWND parent, UINT id, const RECT& position, D
     if (!window)
         return false;
     m_hWnd = window;
-    CreateBrowser(classId ? *classId : kBrowserClassId);
+    CreateBrowser();
     return true;
 }
 
-bool CZV_WebBrowserControl::CreateBrowser(const CLSID& classId)
+bool CZV_WebBrowserControl::CreateBrowser()
 {
-    if (FAILED(CoCreateInstance(classId, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER,
-                                IID_IOleObject, reinterpret_cast<void**>(&m_oleObject))) ||
+    if (FAILED(CoCreateInstance(kBrowserClassId, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER,
+                                IID_IOleObject, m_oleObject.OutVoid())) ||
         !m_oleObject) {
-        m_oleObject = nullptr;
+        m_oleObject.Reset();
         return false;
     }
-    m_site = new Site(this);
-    m_oleObject->SetClientSite(static_cast<IOleClientSite*>(m_site));
-    OleSetContainedObject(m_oleObject, TRUE);
+    m_site.Reset(new Site(this));
+    m_oleObject->SetClientSite(static_cast<IOleClientSite*>(m_site.Get()));
+    OleSetContainedObject(m_oleObject.Get(), TRUE);
 
     RECT client = {};
     GetClientRect(m_hWnd, &client);
-    HRESULT activated = m_oleObject->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, static_cast<IOleClientSite*>(m_site),
-                                            0, m_hWnd, &client);
-    if (FAILED(activated) ||
-        FAILED(m_oleObject->QueryInterface(kIID_IWebBrowser2, reinterpret_cast<void**>(&m_browser)))) {
-        m_browser = nullptr;
+    const HRESULT activated = m_oleObject->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr,
+                                                  static_cast<IOleClientSite*>(m_site.Get()), 0, m_hWnd, &client);
+    if (SUCCEEDED(activated))
+        m_browser = m_oleObject.As<IWebBrowser2>(kIID_IWebBrowser2);
+    if (!m_browser) {
         ReleaseBrowser();
         return false;
     }
 
     // No message boxes of the browser's own (script errors and the like).
-    IDispatch* dispatch = nullptr;
-    if (SUCCEEDED(m_browser->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch)))) {
+    if (auto dispatch = m_browser.As<IDispatch>(IID_IDispatch)) {
         VARIANT value;
         VariantInit(&value);
         value.vt = VT_BOOL;
@@ -367,21 +456,6 @@ bool CZV_WebBrowserControl::CreateBrowser(const CLSID& classId)
         params.cNamedArgs = 1;
         dispatch->Invoke(kDispidSilent, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params, nullptr,
                          nullptr, nullptr);
-        dispatch->Release();
-    }
-
-    IConnectionPointContainer* points = nullptr;
-    if (SUCCEEDED(m_browser->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&points)))) {
-        if (SUCCEEDED(points->FindConnectionPoint(kDIID_DWebBrowserEvents2, &m_eventPoint)) && m_eventPoint) {
-            if (FAILED(m_eventPoint->Advise(static_cast<IDispatch*>(m_site), &m_eventCookie))) {
-                m_eventPoint->Release();
-                m_eventPoint = nullptr;
-                m_eventCookie = 0;
-            }
-        } else {
-            m_eventPoint = nullptr;
-        }
-        points->Release();
     }
     return true;
 }
@@ -392,11 +466,8 @@ void CZV_WebBrowserControl::Resize()
         return;
     RECT client = {};
     GetClientRect(m_hWnd, &client);
-    IOleInPlaceObject* inPlace = nullptr;
-    if (SUCCEEDED(m_oleObject->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(&inPlace)))) {
+    if (auto inPlace = m_oleObject.As<IOleInPlaceObject>(IID_IOleInPlaceObject))
         inPlace->SetObjectRects(&client, &client);
-        inPlace->Release();
-    }
 }
 
 void CZV_WebBrowserControl::Destroy()
@@ -413,32 +484,20 @@ void CZV_WebBrowserControl::Destroy()
 
 void CZV_WebBrowserControl::ReleaseBrowser()
 {
-    if (m_eventPoint) {
-        m_eventPoint->Unadvise(m_eventCookie);
-        m_eventPoint->Release();
-        m_eventPoint = nullptr;
-        m_eventCookie = 0;
-    }
     if (m_browser) {
         m_browser->Stop();
-        m_browser->Release();
-        m_browser = nullptr;
+        m_browser.Reset();
     }
     if (m_oleObject) {
-        IOleInPlaceObject* inPlace = nullptr;
-        if (SUCCEEDED(m_oleObject->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(&inPlace)))) {
+        if (auto inPlace = m_oleObject.As<IOleInPlaceObject>(IID_IOleInPlaceObject))
             inPlace->InPlaceDeactivate();
-            inPlace->Release();
-        }
         m_oleObject->Close(OLECLOSE_NOSAVE);
         m_oleObject->SetClientSite(nullptr);
-        m_oleObject->Release();
-        m_oleObject = nullptr;
+        m_oleObject.Reset();
     }
     if (m_site) {
         m_site->Detach();
-        m_site->Release();
-        m_site = nullptr;
+        m_site.Reset();
     }
 }
 
@@ -454,23 +513,4 @@ bool CZV_WebBrowserControl::Navigate(const wchar_t* url)
     HRESULT result = m_browser->Navigate(target, &empty, &empty, &empty, &empty);
     SysFreeString(target);
     return SUCCEEDED(result);
-}
-
-std::wstring CZV_WebBrowserControl::GetLocationURL() const
-{
-    std::wstring text;
-    if (!m_browser)
-        return text;
-    BSTR location = nullptr;
-    if (SUCCEEDED(m_browser->get_LocationURL(&location)) && location) {
-        text.assign(location, SysStringLen(location));
-        SysFreeString(location);
-    }
-    return text;
-}
-
-bool CZV_WebBrowserControl::IsSilent() const
-{
-    VARIANT_BOOL silent = VARIANT_FALSE;
-    return m_browser && SUCCEEDED(m_browser->get_Silent(&silent)) && silent != VARIANT_FALSE;
 }

@@ -1,7 +1,7 @@
 // The system's web browser control (the ActiveX object
 // {8856F961-340A-11D0-A96B-00C04FD705A2}) inside a minimal OLE container of
-// our own: a client site, an in-place site with a frame, a document host UI
-// handler and a DWebBrowserEvents2 sink.
+// our own: a client site, an in-place site with a frame and a document host
+// UI handler.
 //
 // The container is a child window (class "ZvWebBrowserHost") that the
 // browser is activated in place into; its id and visibility are the pane's.
@@ -10,11 +10,11 @@
 // cannot be created (no OLE, no engine), Create still makes the container
 // window, which then stays a blank pane: the dialog around it keeps working.
 //
-// Under Wine without its browser engine the page does not render, but
-// Navigate still records the target: LocationURL and the BeforeNavigate2
-// report (GetLastNavigateTarget) show where the pane was sent.
+// Under Wine without its browser engine the page does not render, but the
+// browser's LocationURL still shows where the pane was sent.
 #pragma once
 
+#include "osal/ComPtr.h"
 #include "toolkit/ZVControlBase.h"
 
 #include <windows.h>
@@ -22,7 +22,6 @@
 #include <exdisp.h>
 #include <mshtmhst.h>
 
-#include <string>
 
 // What the browser asks its host about its look (IDocHostUIHandler).
 // Derive from it to change the flags or to see context-menu requests.
@@ -77,43 +76,28 @@ public:
     // it, with handler as its document host UI handler (may be null: the
     // browser's defaults), and sets the browser's Silent property so that it
     // shows no message boxes of its own. False only when the container
-    // window cannot be made; HasBrowser tells whether the browser exists.
-    // classId: another control to host (tests use one that does not exist);
-    // null for the system's web browser.
-    bool Create(HWND parent, UINT id, const RECT& position, DWORD style, CZVDocHostUIHandler* handler,
-                const CLSID* classId = nullptr);
+    // window cannot be made.
+    bool Create(HWND parent, UINT id, const RECT& position, DWORD style, CZVDocHostUIHandler* handler);
     // Deactivates and releases the browser, destroys the window.
     void Destroy();
 
-    bool HasBrowser() const { return m_browser != nullptr; }
-    IWebBrowser2* GetBrowser() const { return m_browser; }
+    // The browser object; null when it could not be created.
+    IWebBrowser2* GetBrowser() const { return m_browser.Get(); }
 
     // Sends the browser to url; false without a browser or when it refuses.
     bool Navigate(const wchar_t* url);
-    // The browser's LocationURL (empty without a browser).
-    std::wstring GetLocationURL() const;
-    // The URL of the last BeforeNavigate2 event (empty before one).
-    const std::wstring& GetLastNavigateTarget() const { return m_lastNavigateTarget; }
-    // The browser's Silent property (false without a browser).
-    bool IsSilent() const;
-
-    // The class id of the system's web browser control.
-    static const CLSID kBrowserClassId;
 
 private:
     class Site;
     friend class Site;
 
     static LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    bool CreateBrowser(const CLSID& classId);
+    bool CreateBrowser();
     void ReleaseBrowser();
     void Resize();
 
-    Site* m_site = nullptr;
-    IOleObject* m_oleObject = nullptr;
-    IWebBrowser2* m_browser = nullptr;
-    IConnectionPoint* m_eventPoint = nullptr;
-    DWORD m_eventCookie = 0;
+    ZvOSAL::ComPtr<Site> m_site;
+    ZvOSAL::ComPtr<IOleObject> m_oleObject;
+    ZvOSAL::ComPtr<IWebBrowser2> m_browser;
     CZVDocHostUIHandler* m_handler = nullptr;
-    std::wstring m_lastNavigateTarget;
 };
