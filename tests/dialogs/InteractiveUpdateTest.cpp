@@ -469,9 +469,12 @@ TEST_P(InteractiveUpdate, WhatsNewEnlargesTheDialogAndShowsTheReleaseNotes)
         DialogDriver::Click(offer, IDC_BTN_WHATS_NEW);
         d.WaitVisible(offer, IDC_BROWSER);
         d.WaitVisible(offer, IDC_BTN_WHATS_NEW, false);
-        RECT after = DialogDriver::WindowRect(offer);
-        d.Check(after.bottom - after.top == before.bottom - before.top + MulDiv(200, ScreenDpi(), 96),
-                "height grew by " + std::to_string((after.bottom - after.top) - (before.bottom - before.top)));
+        // The pane shows before the dialog has grown: wait for the new height.
+        RECT after = before;
+        d.Wait([&] {
+            after = DialogDriver::WindowRect(offer);
+            return after.bottom - after.top == before.bottom - before.top + MulDiv(200, ScreenDpi(), 96);
+        }, 5000, "the dialog did not grow by 200 pixels at 96 DPI");
         d.Check(after.left == before.left && after.top == before.top && after.right == before.right,
                 "the dialog moved or changed its width");
         HWND pane = GetDlgItem(offer, IDC_BROWSER);
