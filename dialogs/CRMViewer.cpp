@@ -46,12 +46,8 @@ ZvString CCRMViewer::ReadDataFile(const wchar_t* path)
         int bytes = static_cast<int>(std::strlen(piece));
         if (bytes == 0)
             continue;
-        int units = ::MultiByteToWideChar(CP_ACP, 0, piece, bytes, nullptr, 0);
-        if (units <= 0)
-            continue;
-        ZvString converted;
-        ::MultiByteToWideChar(CP_ACP, 0, piece, bytes, converted.GetBufferSetLength(units), units);
-        converted.ReleaseBuffer(units);
+        // The ANSI code page's text.
+        ZvString converted(piece, bytes);
         converted.Replace(L"\n", L"\r\n");
         text += converted;
     }

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <climits>
 #include <cstring>
 #include <cwchar>
 
@@ -126,6 +127,64 @@ wchar_t* NewCopy(const wchar_t* text)
     wchar_t* out = new wchar_t[size];
     std::wmemcpy(out, text, size);
     return out;
+}
+
+bool ToWide(const char* text, size_t length, ZvCodepages codepage, std::wstring& out)
+{
+    out.clear();
+    if (!text || length == 0)
+        return true;
+    if (length > INT_MAX)
+        return false;
+    const int count = static_cast<int>(length);
+    const int needed = WideLength(text, count, codepage);
+    if (needed <= 0)
+        return false;
+    AllocationFailure::Check();
+    out.resize(static_cast<size_t>(needed));
+    if (ToWide(text, count, codepage, &out[0], needed) != needed) {
+        out.clear();
+        return false;
+    }
+    return true;
+}
+
+bool ToNarrow(const wchar_t* text, size_t length, ZvCodepages codepage, std::string& out, bool exact)
+{
+    out.clear();
+    if (!text || length == 0)
+        return true;
+    if (length > INT_MAX)
+        return false;
+    const int count = static_cast<int>(length);
+    if (codepage == ZvCodepage7Bit) {
+        AllocationFailure::Check();
+        out.resize(length);
+        for (size_t i = 0; i < length; ++i) {
+            if (text[i] >= 0x80 && exact) {
+                out.clear();
+                return false;
+            }
+            out[i] = text[i] < 0x80 ? static_cast<char>(text[i]) : '?';
+        }
+        return true;
+    }
+    const UINT cp = static_cast<UINT>(codepage);
+    // UTF-8 takes neither the flag nor the default-character report.
+    const bool utf8 = cp == CP_UTF8 || (cp == CP_ACP && GetACP() == CP_UTF8);
+    const DWORD flags = exact && !utf8 ? WC_NO_BEST_FIT_CHARS : 0;
+    BOOL lossy = FALSE;
+    BOOL* lossyOut = exact && !utf8 ? &lossy : nullptr;
+    const int needed = WideCharToMultiByte(cp, flags, text, count, nullptr, 0, nullptr, lossyOut);
+    if (needed <= 0 || lossy)
+        return false;
+    AllocationFailure::Check();
+    out.resize(static_cast<size_t>(needed));
+    if (WideCharToMultiByte(cp, flags, text, count, &out[0], needed, nullptr, lossyOut) != needed || lossy) {
+        out.clear();
+        return false;
+    }
+    return true;
 }
 
 } // namespace Codepage

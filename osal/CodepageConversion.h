@@ -6,6 +6,9 @@
 
 #include "ZvOSAL/ZvCodepages.h"
 
+#include <cstddef>
+#include <string>
+
 namespace ZvOSAL {
 namespace Codepage {
 
@@ -25,6 +28,13 @@ char* NewNarrow(const char* text, ZvCodepages from, ZvCodepages to);
 // Copies (new[]); null for null or empty input.
 char* NewCopy(const char* text);
 wchar_t* NewCopy(const wchar_t* text);
+
+// Whole texts of any length, embedded zeros included. False (out empty) when
+// the system cannot convert them; empty input gives empty output and true.
+bool ToWide(const char* text, size_t length, ZvCodepages codepage, std::wstring& out);
+// With exact, also false when a character has no form of its own in the code
+// page (no best-fit or default substitutes; not detectable for UTF-8).
+bool ToNarrow(const wchar_t* text, size_t length, ZvCodepages codepage, std::string& out, bool exact = false);
 
 } // namespace Codepage
 } // namespace ZvOSAL
