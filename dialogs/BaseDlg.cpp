@@ -22,33 +22,6 @@ unsigned int MeasureDpi()
     return CBaseDlg::CapDpi(dpi);
 }
 
-// The string-table block of id in exactly language (never 0, which the
-// loader reads as "any language").
-bool FindStringInBlock(UINT id, LANGID language, ZvString& text)
-{
-    if (language == 0 || id > 0xFFFF)
-        return false;
-    HMODULE module = ZvOSAL::LibraryModule();
-    HRSRC info = FindResourceExW(module, RT_STRING, MAKEINTRESOURCEW(id / 16 + 1), language);
-    if (!info)
-        return false;
-    HGLOBAL handle = LoadResource(module, info);
-    const WORD* block = handle ? static_cast<const WORD*>(LockResource(handle)) : nullptr;
-    if (!block)
-        return false;
-    const WORD* end = block + SizeofResource(module, info) / sizeof(WORD);
-    const WORD* entry = block;
-    for (UINT skip = id % 16; skip > 0; --skip) {
-        if (entry >= end)
-            return false;
-        entry += 1 + *entry;
-    }
-    if (entry >= end || entry + 1 + *entry > end)
-        return false;
-    text = ZvString(reinterpret_cast<const wchar_t*>(entry + 1), static_cast<int>(*entry));
-    return true;
-}
-
 } // namespace
 
 CBaseDlg::CBaseDlg(UINT, ZvAutoUpdate::CUpdateConfiguration2* configuration, HWND parent)
@@ -93,17 +66,16 @@ LANGID CBaseDlg::GetUILanguage()
 ZvString CBaseDlg::LoadUIString(UINT id)
 {
     const LANGID language = GetUILanguage();
-    ZvString text;
-    // The block in the user interface language, else the English (United
-    // Kingdom) block; a block found is final, even when the entry is empty.
-    HMODULE module = ZvOSAL::LibraryModule();
-    const bool inLanguage = language != 0 && id <= 0xFFFF &&
-                            FindResourceExW(module, RT_STRING, MAKEINTRESOURCEW(id / 16 + 1), language) != nullptr;
-    if (FindStringInBlock(id, inLanguage ? language : ZvOSAL::kFallbackResourceLanguage, text))
-        return text;
+    // The entry in the user interface language, else in English (United
+    // Kingdom); a block found is final, even when the entry is empty.
+    const wchar_t* text = nullptr;
+    int length = 0;
+    if (ZvOSAL::FindStringTableEntry(id, language, text, length) ||
+        ZvOSAL::FindStringTableEntry(id, ZvOSAL::kFallbackResourceLanguage, text, length))
+        return ZvString(text, length);
     // The standard loader as the last resort.
     const wchar_t* resource = nullptr;
-    const int length = LoadStringW(module, id, reinterpret_cast<LPWSTR>(&resource), 0);
+    length = LoadStringW(ZvOSAL::LibraryModule(), id, reinterpret_cast<LPWSTR>(&resource), 0);
     return length > 0 && resource ? ZvString(resource, length) : ZvString();
 }
 

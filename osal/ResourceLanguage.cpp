@@ -18,13 +18,14 @@ void SetResourceLanguage(LANGID language)
     InterlockedExchange(&g_resourceLanguage, language ? language : kFallbackResourceLanguage);
 }
 
-bool FindResourceString(unsigned int id, LANGID language, const wchar_t*& text, int& length)
+bool FindStringTableEntry(unsigned int id, LANGID language, const wchar_t*& text, int& length)
 {
     text = nullptr;
     length = 0;
     // String-table entries are stored 16 to a block, block n holding the ids
-    // (n - 1) * 16 to n * 16 - 1; ids are 16-bit.
-    if (id > 0xFFFF)
+    // (n - 1) * 16 to n * 16 - 1; ids are 16-bit. Language 0 would let the
+    // loader pick any language.
+    if (id > 0xFFFF || language == 0)
         return false;
     HMODULE module = LibraryModule();
     HRSRC info = FindResourceExW(module, RT_STRING, MAKEINTRESOURCEW(id / 16 + 1), language);
@@ -42,11 +43,16 @@ bool FindResourceString(unsigned int id, LANGID language, const wchar_t*& text, 
             return false;
         entry += 1 + *entry;
     }
-    if (entry >= end || *entry == 0 || entry + 1 + *entry > end)
+    if (entry >= end || entry + 1 + *entry > end)
         return false;
     text = reinterpret_cast<const wchar_t*>(entry + 1);
     length = *entry;
     return true;
+}
+
+bool FindResourceString(unsigned int id, LANGID language, const wchar_t*& text, int& length)
+{
+    return FindStringTableEntry(id, language, text, length) && length > 0;
 }
 
 bool FindResourceString(unsigned int id, const wchar_t*& text, int& length)

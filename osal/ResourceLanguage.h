@@ -25,7 +25,11 @@ void SetResourceLanguage(LANGID language);
 // String-table entry id in exactly the given language, from the library's
 // module. text points into the module's resource data (not NUL-terminated,
 // valid while the module is loaded), length is its unit count. False when the
-// table block (id / 16 + 1) is missing in that language or the entry is empty.
+// table block (id / 16 + 1) is missing in that language (or the language is
+// 0) or cannot be read; an empty entry gives true and length 0.
+bool FindStringTableEntry(unsigned int id, LANGID language, const wchar_t*& text, int& length);
+
+// As FindStringTableEntry, but an empty entry counts as missing too.
 bool FindResourceString(unsigned int id, LANGID language, const wchar_t*& text, int& length);
 
 // String-table entry id in the current resource language; when it is missing
