@@ -1,16 +1,19 @@
+// ZvFileSystemItem: the record, attributes, times and file operations. Shell
+// names and libraries are in ZvFileSystemItemShell.cpp, the signature check in
+// ZvFileSignature.cpp, ZvFileFind in ZvFileFind.cpp.
 #include "ZvOSAL/ZvFileSystemItem.h"
 
-#include <objbase.h>
+#include "osal/ZvFileSystemInternal.h"
+
+#include <windows.h>
 #include <shellapi.h>
-#include <shlobj.h>
-#include <shobjidl.h>
-#include <softpub.h>
-#include <wintrust.h>
 
 #include <cstddef>
 #include <vector>
 
 namespace ZvOSAL {
+
+using namespace FileSystemInternal;
 
 static_assert(sizeof(WIN32_FIND_DATAW) == 592, "the directory-entry record has the system's layout");
 #if defined(__i386__)
@@ -20,43 +23,7 @@ static_assert(sizeof(ZvFileSystemItem) == 4 + 4 + sizeof(ZvPath) + 592, "ZvFileS
 static_assert(sizeof(ZvFileFind) == 4 + 4 + 4 + 4 + sizeof(ZvFileSystemItem) + sizeof(ZvPath), "ZvFileFind layout");
 #endif
 
-namespace {
-
-// The trust-data record as the system defines it since Windows 8: mingw-w64's
-// WINTRUST_DATA lacks the last member (pSignatureSettings), so its size would
-// be 4 (x86) or 8 (x64) bytes short of what the system's own callers pass.
-struct SystemTrustData {
-    DWORD cbStruct;
-    LPVOID pPolicyCallbackData;
-    LPVOID pSIPClientData;
-    DWORD dwUIChoice;
-    DWORD fdwRevocationChecks;
-    DWORD dwUnionChoice;
-    WINTRUST_FILE_INFO* pFile;
-    DWORD dwStateAction;
-    HANDLE hWVTStateData;
-    WCHAR* pwszURLReference;
-    DWORD dwProvFlags;
-    DWORD dwUIContext;
-    void* pSignatureSettings;
-};
-static_assert(offsetof(SystemTrustData, pFile) == offsetof(WINTRUST_DATA, pFile), "trust-data layout");
-static_assert(offsetof(SystemTrustData, dwUIContext) == offsetof(WINTRUST_DATA, dwUIContext), "trust-data layout");
-static_assert(offsetof(SystemTrustData, pSignatureSettings) == sizeof(WINTRUST_DATA), "trust-data layout");
-#if defined(__i386__)
-static_assert(sizeof(WINTRUST_FILE_INFO) == 16, "file-info record of 16 bytes on x86");
-static_assert(sizeof(SystemTrustData) == 52, "trust-data record of 52 bytes on x86");
-#endif
-
-// Flags of every shell file operation: silent, no confirmation, no
-// confirmation for new directories, no error UI; no undo.
-const FILEOP_FLAGS kShellFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOCONFIRMMKDIR | FOF_NOERRORUI;
-static_assert(kShellFlags == 0x614, "shell operation flags");
-
-// A path for the system calls that take a file or directory by name: without
-// trailing separators (the shell refuses to move "dir\"), except for a drive
-// root, which keeps its "\".
-ZvString OperationPath(const ZvPath& path)
+ZvString FileSystemInternal::OperationPath(const ZvPath& path)
 {
     ZvString text = path.ToString();
     ZvPath::RemoveTrailingPathSeparator(text);
@@ -64,6 +31,13 @@ ZvString OperationPath(const ZvPath& path)
         text += L'\\';
     return text;
 }
+
+namespace {
+
+// Flags of every shell file operation: silent, no confirmation, no
+// confirmation for new directories, no error UI; no undo.
+const FILEOP_FLAGS kShellFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOCONFIRMMKDIR | FOF_NOERRORUI;
+static_assert(kShellFlags == 0x614, "shell operation flags");
 
 // A list of one path for SHFileOperationW: the path and two zero characters.
 std::vector<wchar_t> PathList(const ZvString& path)
@@ -97,33 +71,6 @@ EErrorFileOperation ShellOperation(UINT function, const ZvPath& source, const Zv
 FILEOP_FLAGS RecursionFlags(const ZvPath& path)
 {
     return (path.HasFilename() || path.HasExtension()) ? FOF_NORECURSION : 0;
-}
-
-// COM for one shell call on the caller's thread, balanced: the thread's
-// apartment is left as it was found (a thread already in another apartment
-// keeps it; the call then runs there).
-class ComScope {
-public:
-    ComScope() : m_result(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)) {}
-    ~ComScope()
-    {
-        if (SUCCEEDED(m_result))
-            CoUninitialize();
-    }
-    ComScope(const ComScope&) = delete;
-    ComScope& operator=(const ComScope&) = delete;
-
-private:
-    HRESULT m_result;
-};
-
-template <typename T>
-void ReleaseInterface(T*& pointer)
-{
-    if (pointer) {
-        pointer->Release();
-        pointer = nullptr;
-    }
 }
 
 enum ETime { eCreation, eLastAccess, eLastWrite };
@@ -390,253 +337,6 @@ EErrorFileOperation ZvFileSystemItem::CreateDirectoryAndIntermediate(const ZvPat
             ::CreateDirectoryW(work, nullptr);
     }
     return eFileOperation_Done;
-}
-
-// ---- Shell names and libraries ----
-
-ZvString ZvFileSystemItem::GetDisplayName() const
-{
-    ZvString name;
-    // The shell would name the desktop for an empty path.
-    if (m_fullPath.IsEmpty())
-        return name;
-    ComScope com;
-    IShellItem* item = nullptr;
-    if (SUCCEEDED(SHCreateItemFromParsingName(OperationPath(m_fullPath), nullptr, IID_IShellItem,
-                                              reinterpret_cast<void**>(&item)))) {
-        wchar_t* text = nullptr;
-        if (SUCCEEDED(item->GetDisplayName(SIGDN_NORMALDISPLAY, &text)) && text) {
-            name = text;
-            CoTaskMemFree(text);
-        }
-        ReleaseInterface(item);
-    }
-    return name;
-}
-
-namespace {
-
-// Adds or removes folder in the library stored at library, and saves it.
-bool ChangeLibrary(const ZvPath& library, const ZvPath& folder, bool add)
-{
-    ComScope com;
-    IShellLibrary* shellLibrary = nullptr;
-    if (FAILED(SHLoadLibraryFromParsingName(OperationPath(library), STGM_READWRITE, IID_IShellLibrary,
-                                            reinterpret_cast<void**>(&shellLibrary))))
-        return false;
-    ZvString folderPath = OperationPath(folder);
-    HRESULT result = add ? SHAddFolderPathToLibrary(shellLibrary, folderPath)
-                         : SHRemoveFolderPathFromLibrary(shellLibrary, folderPath);
-    if (SUCCEEDED(result))
-        result = shellLibrary->Commit();
-    ReleaseInterface(shellLibrary);
-    return SUCCEEDED(result);
-}
-
-} // namespace
-
-bool ZvFileSystemItem::AddFolderToLibrary(const ZvPath& library)
-{
-    return ChangeLibrary(library, m_fullPath, true);
-}
-
-bool ZvFileSystemItem::RemoveFolderFromLibrary(const ZvPath& library)
-{
-    return ChangeLibrary(library, m_fullPath, false);
-}
-
-ZvFileSystemItemList ZvFileSystemItem::GetLibraries()
-{
-    ZvFileSystemItemList libraries;
-    ComScope com;
-    IShellItem* folder = nullptr;
-    if (FAILED(SHGetKnownFolderItem(FOLDERID_Libraries, KF_FLAG_DEFAULT, nullptr, IID_IShellItem,
-                                    reinterpret_cast<void**>(&folder))))
-        return libraries;
-    IEnumShellItems* children = nullptr;
-    if (SUCCEEDED(folder->BindToHandler(nullptr, BHID_EnumItems, IID_IEnumShellItems,
-                                        reinterpret_cast<void**>(&children)))) {
-        IShellItem* child = nullptr;
-        while (children->Next(1, &child, nullptr) == S_OK && child) {
-            wchar_t* path = nullptr;
-            if (SUCCEEDED(child->GetDisplayName(SIGDN_FILESYSPATH, &path)) && path) {
-                libraries.push_back(ZvFileSystemItem(ZvPath(path)));
-                CoTaskMemFree(path);
-            }
-            ReleaseInterface(child);
-        }
-        ReleaseInterface(children);
-    }
-    ReleaseInterface(folder);
-    return libraries;
-}
-
-// ---- Signature ----
-
-bool ZvFileSystemItem::IsSignedValid() const
-{
-    if (m_fullPath.IsEmpty())
-        return false;
-    // WinVerifyTrust wants a full path (Wine's crashes on a relative one);
-    // resolving it here names the same file the system would open.
-    wchar_t fullPath[MAX_PATH] = {};
-    DWORD length = GetFullPathNameW(m_fullPath, MAX_PATH, fullPath, nullptr);
-    if (length == 0 || length >= MAX_PATH)
-        return false;
-
-    WINTRUST_FILE_INFO fileInfo;
-    ZeroMemory(&fileInfo, sizeof(fileInfo));
-    fileInfo.cbStruct = sizeof(fileInfo);
-    fileInfo.pcwszFilePath = fullPath;
-    fileInfo.hFile = nullptr;
-    fileInfo.pgKnownSubject = nullptr;
-
-    SystemTrustData trustData;
-    ZeroMemory(&trustData, sizeof(trustData));
-    trustData.cbStruct = sizeof(trustData);
-    trustData.pPolicyCallbackData = nullptr;
-    trustData.pSIPClientData = nullptr;
-    trustData.dwUIChoice = WTD_UI_NONE;
-    trustData.fdwRevocationChecks = WTD_REVOKE_NONE;
-    trustData.dwUnionChoice = WTD_CHOICE_FILE;
-    trustData.pFile = &fileInfo;
-    trustData.dwStateAction = WTD_STATEACTION_IGNORE;
-    trustData.hWVTStateData = nullptr;
-    trustData.pwszURLReference = nullptr;
-    trustData.dwProvFlags = WTD_CACHE_ONLY_URL_RETRIEVAL;
-    trustData.dwUIContext = 0;
-    trustData.pSignatureSettings = nullptr;
-
-    GUID action = WINTRUST_ACTION_GENERIC_VERIFY_V2;
-    // No window: the check never asks the user.
-    return WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &trustData) == 0;
-}
-
-// ---- ZvFileFind ----
-
-ZvFileFind::ZvFileFind(const ZvPath& directory, const wchar_t* pattern)
-    : m_findValid(false), m_lastError(0), m_handle(INVALID_HANDLE_VALUE), m_searchDirectory(directory)
-{
-    Start(pattern);
-}
-
-ZvFileFind::ZvFileFind(const ZvFileFind& other)
-    : m_findValid(other.m_findValid), m_lastError(other.m_lastError), m_handle(INVALID_HANDLE_VALUE),
-      m_current(other.m_current), m_searchDirectory(other.m_searchDirectory)
-{
-}
-
-ZvFileFind& ZvFileFind::operator=(const ZvFileFind& other)
-{
-    if (this != &other) {
-        Close();
-        m_findValid = other.m_findValid;
-        m_lastError = other.m_lastError;
-        m_current = other.m_current;
-        m_searchDirectory = other.m_searchDirectory;
-    }
-    return *this;
-}
-
-ZvFileFind::ZvFileFind(ZvFileFind&& other) noexcept
-    : m_findValid(other.m_findValid), m_lastError(other.m_lastError), m_handle(other.m_handle),
-      m_current(other.m_current), m_searchDirectory(other.m_searchDirectory)
-{
-    other.m_handle = INVALID_HANDLE_VALUE;
-}
-
-ZvFileFind& ZvFileFind::operator=(ZvFileFind&& other) noexcept
-{
-    if (this != &other) {
-        Close();
-        m_findValid = other.m_findValid;
-        m_lastError = other.m_lastError;
-        m_handle = other.m_handle;
-        other.m_handle = INVALID_HANDLE_VALUE;
-        m_current = other.m_current;
-        m_searchDirectory = other.m_searchDirectory;
-    }
-    return *this;
-}
-
-ZvFileFind::~ZvFileFind()
-{
-    Close();
-}
-
-void ZvFileFind::Close()
-{
-    if (m_handle != nullptr && m_handle != INVALID_HANDLE_VALUE)
-        FindClose(m_handle);
-    m_handle = INVALID_HANDLE_VALUE;
-}
-
-namespace {
-
-// A name is taken when the file system would accept it back unchanged; the
-// dot entries always are.
-bool AcceptableName(const wchar_t* name)
-{
-    if (wcscmp(name, L".") == 0 || wcscmp(name, L"..") == 0)
-        return true;
-    ZvString original(name);
-    ZvString corrected(original);
-    ZvPath::CorrectPathComponentForFileSystem(corrected);
-    return corrected == original;
-}
-
-} // namespace
-
-void ZvFileFind::Start(const wchar_t* pattern)
-{
-    m_findValid = false;
-    ZvPath query(m_searchDirectory);
-    if (query.IsDirectory())
-        query.SetFileNameAndExt(ZvString(pattern));
-    WIN32_FIND_DATAW entry;
-    ZeroMemory(&entry, sizeof(entry));
-    m_handle = FindFirstFileW(query, &entry);
-    m_lastError = m_handle != INVALID_HANDLE_VALUE ? ERROR_SUCCESS : ::GetLastError();
-    if (m_handle == INVALID_HANDLE_VALUE)
-        return;
-    if (AcceptableName(entry.cFileName))
-        Apply(entry);
-    else
-        operator++();
-}
-
-bool ZvFileFind::operator++()
-{
-    if (m_handle == nullptr || m_handle == INVALID_HANDLE_VALUE)
-        return false;
-    for (;;) {
-        WIN32_FIND_DATAW entry;
-        ZeroMemory(&entry, sizeof(entry));
-        if (!FindNextFileW(m_handle, &entry)) {
-            m_lastError = ::GetLastError();
-            m_findValid = false;
-            return false;
-        }
-        m_lastError = ERROR_SUCCESS;
-        if (AcceptableName(entry.cFileName)) {
-            Apply(entry);
-            return true;
-        }
-    }
-}
-
-void ZvFileFind::Apply(const WIN32_FIND_DATAW& entry)
-{
-    m_current.m_findData = entry;
-    m_current.m_fullPath = m_searchDirectory;
-    if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        m_current.m_fullPath.SetFileNameAndExt(ZvString());
-        m_current.m_fullPath.AppendDir(entry.cFileName);
-    } else {
-        m_current.m_fullPath.SetFileNameAndExt(ZvString(entry.cFileName));
-    }
-    m_current.m_valid = true;
-    m_findValid = true;
 }
 
 } // namespace ZvOSAL
