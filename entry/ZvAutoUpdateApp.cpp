@@ -1,6 +1,6 @@
 #include "ZvAutoUpdateApp.h"
 
-#include "toolkit/ZorvaFont.h"
+#include "osal/ZorvaFont.h"
 
 #include <windows.h>
 

@@ -1,7 +1,8 @@
 #include "ini/ZVDialogDescription.h"
 
+#include "ini/ZVAlignmentFlags.h"
 #include "ini/ZVIniFileReader.h"
-#include "toolkit/ZVLayoutManager.h"
+#include "osal/CodepageConversion.h"
 
 #include <cstdio>
 #include <cwchar>
@@ -347,10 +348,10 @@ bool ParseAlignmentEntry(const wchar_t* value, int set, AlignmentRecord& record)
         !ParseAlignmentFlags(fields[5].c_str(), record.bottom) ||
         !ParseAlignmentFlags(fields[6].c_str(), record.sizing))
         return false;
-    if (!CZVLayoutManager::IsValidHorizontalAnchor(record.left) ||
-        !CZVLayoutManager::IsValidHorizontalAnchor(record.right) ||
-        !CZVLayoutManager::IsValidVerticalAnchor(record.top) ||
-        !CZVLayoutManager::IsValidVerticalAnchor(record.bottom) || !CZVLayoutManager::IsValidSizing(record.sizing))
+    if (!ZVAlignment::IsValidHorizontalAnchor(record.left) ||
+        !ZVAlignment::IsValidHorizontalAnchor(record.right) ||
+        !ZVAlignment::IsValidVerticalAnchor(record.top) ||
+        !ZVAlignment::IsValidVerticalAnchor(record.bottom) || !ZVAlignment::IsValidSizing(record.sizing))
         return false;
     if (fields.size() == 11) {
         long margins[4] = {};
@@ -449,12 +450,8 @@ public:
             fwrite(text.data(), sizeof(wchar_t), text.size(), m_file);
             return;
         }
-        const int bytes = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                              nullptr, nullptr);
-        std::string narrow(static_cast<size_t>(bytes > 0 ? bytes : 0), '\0');
-        if (bytes > 0)
-            WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &narrow[0], bytes, nullptr,
-                                nullptr);
+        std::string narrow;
+        ZvOSAL::Codepage::ToNarrow(text.data(), text.size(), ZvOSAL::ZvCodepageAnsi, narrow);
         fwrite(narrow.data(), 1, narrow.size(), m_file);
     }
 

@@ -1,7 +1,7 @@
 #include "ini/ZVLegacyIniFileSupport.h"
 
 #include "ini/ZVIniFileReader.h"
-#include "toolkit/ZorvaFont.h"
+#include "osal/ZorvaFont.h"
 
 #include <climits>
 #include <cstdio>

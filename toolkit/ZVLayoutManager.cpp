@@ -125,22 +125,6 @@ void CZVLayoutManager::SetReferenceSize(int width, int height)
     m_reference.cy = height;
 }
 
-bool CZVLayoutManager::IsValidHorizontalAnchor(unsigned int value)
-{
-    return value == 0 || value == ZVGUI_LEFT || value == ZVGUI_RIGHT || value == ZVGUI_PERCENT_WIDTH;
-}
-
-bool CZVLayoutManager::IsValidVerticalAnchor(unsigned int value)
-{
-    return value == 0 || value == ZVGUI_TOP || value == ZVGUI_BOTTOM || value == ZVGUI_PERCENT_HEIGHT;
-}
-
-bool CZVLayoutManager::IsValidSizing(unsigned int value)
-{
-    const unsigned int allowed = ZVGUI_SIZEX | ZVGUI_SIZEY | ZVGUI_CENTERX | ZVGUI_CENTERY;
-    return value == 0 || (value & ~allowed) == 0;
-}
-
 bool CZVLayoutManager::AddAlignment(unsigned int set, HWND control, HWND reference, unsigned int left,
                                     unsigned int top, unsigned int right, unsigned int bottom, unsigned int flags,
                                     const RECT& margins, const wchar_t* controlName, const wchar_t* referenceName)

@@ -31,27 +31,11 @@
 #pragma once
 
 #include "ZvOSAL/ZvString.h"
+#include "ini/ZVAlignmentFlags.h"
 
 #include <windows.h>
 
 #include <vector>
-
-// Flag values of the alignment fields.
-enum EZVGuiAlignment : unsigned int {
-    ZVGUI_NONE = 0,
-    ZVGUI_LEFT = 1,
-    ZVGUI_RIGHT = 2,
-    ZVGUI_TOP = 4,
-    ZVGUI_BOTTOM = 8,
-    ZVGUI_PERCENT_WIDTH = 16,
-    ZVGUI_PERCENT_HEIGHT = 32,
-    ZVGUI_REPAINT = 64, // no name in description files
-    ZVGUI_SIZEX = 128,
-    ZVGUI_SIZEY = 256,
-    ZVGUI_CENTERX = 512,
-    ZVGUI_CENTERY = 1024,
-    ZVGUI_CENTER = 1536,
-};
 
 struct CZVAlignmentEntry {
     HWND controlWindow = nullptr;   // the control that is placed (not owned; may be null)
@@ -123,12 +107,6 @@ public:
     // The dialog's designed size (from the description's position).
     void SetReferenceSize(int width, int height);
     SIZE GetReferenceSize() const { return m_reference; }
-
-    // The value checks of the description loader: one anchor of the named
-    // kind, and 0 or a combination of the size and centring flags.
-    static bool IsValidHorizontalAnchor(unsigned int value);
-    static bool IsValidVerticalAnchor(unsigned int value);
-    static bool IsValidSizing(unsigned int value);
 
     // Computes where one entry puts a control whose window rectangle is
     // control, against the reference rectangle reference (both in the same

@@ -1,6 +1,6 @@
 #include "toolkit/ZVToolkit.h"
 
-#include "toolkit/ZorvaFont.h"
+#include "osal/ZorvaFont.h"
 
 #include <atomic>
 #include <clocale>

@@ -1,4 +1,6 @@
-// The font facility the dialog toolkit draws with.
+// The maker's font facility. It stands for the font library outside this
+// library (its three calls: Initialize, IsZorvaFontAvailable, IsZorvaFont);
+// the dialog toolkit and the INI font reader ask it.
 //
 // The maker's own fonts are the font families whose face names begin with
 // "Zorva" (compared without regard to case, blanks and tabs before the face
@@ -6,10 +8,10 @@
 // least one such family installed (private fonts of this process included),
 // as the system's font enumeration (EnumFontFamiliesExW) reports it.
 //
-// A skin may name one of the maker's fonts; the toolkit accepts such a face
-// only while the maker's fonts are available and the process-wide switch
-// that suppresses them is off (IsFaceUsable). A refused face makes the INI
-// font reader fall back to the ".alternative" keys.
+// A skin may name one of the maker's fonts; such a face is accepted only
+// while the maker's fonts are available and the process-wide switch that
+// suppresses them is off (IsFaceUsable). A refused face makes the INI font
+// reader fall back to the ".alternative" keys.
 //
 // Everything here is process-wide and thread-safe.
 #pragma once
@@ -30,25 +32,18 @@ bool IsZorvaFont(const wchar_t* face);
 // Initialize again after installing or removing fonts.
 bool IsZorvaFontAvailable();
 
-// True when the system enumerates a font family whose name begins with
-// prefix (without regard to case). A null or empty prefix: false.
-bool IsFontFamilyInstalled(const wchar_t* prefix);
-
 // The process-wide switch that suppresses the maker's fonts (off at start).
 void SetMakerFontsSuppressed(bool suppressed);
-bool AreMakerFontsSuppressed();
 
 // The toolkit's font rule: a face is usable when it is not one of the
 // maker's fonts, or when those are available and not suppressed.
 bool IsFaceUsable(const wchar_t* face);
 
-// The name prefix that marks the maker's fonts ("Zorva" by default). A host
-// that ships the fonts under another family name, or a test, may change it;
-// an empty prefix means the maker has no fonts. Changing it forgets the
-// availability answer. Copies at most 31 characters; GetMakerFontPrefix
-// writes into a buffer of at least 32 characters.
+// The name prefix that marks the maker's fonts ("Zorva" by default; null
+// restores it). The maker may ship its fonts under another family name; an
+// empty prefix means it has none. Changing it forgets the availability
+// answer. At most 31 characters are kept.
 void SetMakerFontPrefix(const wchar_t* prefix);
-void GetMakerFontPrefix(wchar_t* buffer32);
 
 // The character set fonts get when a skin names none: DEFAULT_CHARSET (1)
 // until the toolkit's language setting stores the user interface language's.

@@ -1,6 +1,4 @@
-#include "toolkit/ZorvaFont.h"
-
-#include "toolkit/ZVGdi.h"
+#include "osal/ZorvaFont.h"
 
 #include <windows.h>
 
@@ -13,6 +11,7 @@ const size_t kPrefixCapacity = 32; // LF_FACESIZE
 
 // Guarded by g_lock: the prefix. The other state is read and written whole.
 SRWLOCK g_lock = SRWLOCK_INIT;
+const wchar_t kDefaultPrefix[] = L"Zorva";
 wchar_t g_prefix[kPrefixCapacity] = L"Zorva";
 
 // -1 not asked yet, 0 not available, 1 available.
@@ -61,6 +60,23 @@ int CALLBACK OnFamily(const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPARAM pa
     return 1;
 }
 
+// True when the system enumerates a font family whose name begins with
+// prefix (without regard to case). A null or empty prefix: false.
+bool IsFontFamilyInstalled(const wchar_t* prefix)
+{
+    if (!prefix || !*prefix)
+        return false;
+    HDC dc = CreateCompatibleDC(nullptr);
+    if (!dc)
+        return false;
+    LOGFONTW query = {};
+    query.lfCharSet = DEFAULT_CHARSET; // every family, each once per character set
+    EnumState state = {prefix, false};
+    EnumFontFamiliesExW(dc, &query, OnFamily, reinterpret_cast<LPARAM>(&state), 0);
+    DeleteDC(dc);
+    return state.found;
+}
+
 } // namespace
 
 bool Initialize()
@@ -78,20 +94,6 @@ bool IsZorvaFont(const wchar_t* face)
     return StartsWithNoCase(SkipBlanks(face), prefix);
 }
 
-bool IsFontFamilyInstalled(const wchar_t* prefix)
-{
-    if (!prefix || !*prefix)
-        return false;
-    ZVGdi::DC dc(CreateCompatibleDC(nullptr));
-    if (!dc)
-        return false;
-    LOGFONTW query = {};
-    query.lfCharSet = DEFAULT_CHARSET; // every family, each once per character set
-    EnumState state = {prefix, false};
-    EnumFontFamiliesExW(dc, &query, OnFamily, reinterpret_cast<LPARAM>(&state), 0);
-    return state.found;
-}
-
 bool IsZorvaFontAvailable()
 {
     const LONG known = g_available;
@@ -107,32 +109,20 @@ bool IsZorvaFontAvailable()
 
 void SetMakerFontsSuppressed(bool suppressed) { InterlockedExchange(&g_suppressed, suppressed ? 1 : 0); }
 
-bool AreMakerFontsSuppressed() { return g_suppressed != 0; }
-
 bool IsFaceUsable(const wchar_t* face)
 {
     if (!IsZorvaFont(face))
         return true;
-    return IsZorvaFontAvailable() && !AreMakerFontsSuppressed();
+    return IsZorvaFontAvailable() && g_suppressed == 0;
 }
 
 void SetMakerFontPrefix(const wchar_t* prefix)
 {
     AcquireSRWLockExclusive(&g_lock);
-    if (prefix) {
-        wcsncpy(g_prefix, prefix, kPrefixCapacity - 1);
-        g_prefix[kPrefixCapacity - 1] = L'\0';
-    } else {
-        g_prefix[0] = L'\0';
-    }
+    wcsncpy(g_prefix, prefix ? prefix : kDefaultPrefix, kPrefixCapacity - 1);
+    g_prefix[kPrefixCapacity - 1] = L'\0';
     ReleaseSRWLockExclusive(&g_lock);
     InterlockedExchange(&g_available, -1);
-}
-
-void GetMakerFontPrefix(wchar_t* buffer32)
-{
-    if (buffer32)
-        CopyPrefix(buffer32);
 }
 
 unsigned char GetDefaultCharSet() { return static_cast<unsigned char>(g_defaultCharSet); }
