@@ -22,7 +22,7 @@
 //                     here, and parsing then goes on in the section that was
 //                     current before the directive. An include that cannot be
 //                     read, that would close a cycle, or that nests deeper than
-//                     the depth limit is skipped and counted (GetIncludeErrors).
+//                     the depth limit is skipped.
 //   [Section]         names compare without regard to case; a repeated
 //                     section continues the first one.
 //   key = value       the key loses trailing blanks, the value blanks at both
@@ -165,18 +165,9 @@ public:
 
     // Not virtual.
 
-    // Includes skipped while loading this content (unreadable, missing,
-    // cyclic or too deep), counted through every include level.
-    unsigned long GetIncludeErrors() const;
     // Changes the encoding Save uses (1, 2 or 3); false for other values or
     // when not loaded.
     bool SetEncoding(int encoding);
-    bool GetQuoteStripping() const { return m_stripQuotes; }
-
-    // Whether the cache holds a parsed file for path (either stripping mode).
-    static bool IsCached(const wchar_t* path);
-    // Number of cached parsed files (both stripping modes).
-    static size_t GetCachedFileCount();
 
 private:
     std::shared_ptr<CZVIniContent> NewContent() const;
