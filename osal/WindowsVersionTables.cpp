@@ -69,6 +69,53 @@ const VersionRow* FindVersion(int version)
 // The suite-mask bit of XP Home (VER_SUITE_PERSONAL).
 const unsigned int kSuitePersonal = 0x200;
 
+// The EWindowsEdition value for a PRODUCT_ value of GetProductInfo (0 when none).
+int EditionForProduct(unsigned long product)
+{
+    switch (product) {
+    case 1: case 28:
+        return 19; // Ultimate
+    case 2: case 5:
+        return 10; // Home Basic
+    case 3: case 26:
+        return 11; // Home Premium
+    case 4: case 10: case 14: case 15: case 27: case 38: case 41:
+        return 9; // Server Enterprise
+    case 6: case 16:
+        return 3; // Business
+    case 7: case 13: case 36: case 40:
+        return 16; // Server Standard
+    case 8:
+        return 5; // Server Datacenter Full
+    case 9: case 24: case 25: case 33: case 35:
+        return 15; // Server Small Business
+    case 11:
+        return 17; // Starter
+    case 12:
+        return 7; // Server Datacenter Core
+    case 17: case 29:
+        return 20; // Server Webserver
+    case 18:
+        return 4; // HPC Edition
+    case 19:
+        return 13; // Home Server
+    case 20: case 21: case 22: case 23:
+        return 18; // Server Storage
+    case 30: case 31: case 32:
+        return 14; // Server Medium Business
+    case 37:
+        return 6; // Server Datacenter Full without HyperV
+    case 39:
+        return 8; // Server Datacenter Core without HyperV
+    case 42:
+        return 12; // HYPERV Server
+    case 0xABCDABCDul:
+        return 21; // Unlicensed
+    default:
+        return 0;
+    }
+}
+
 } // namespace
 
 int ClassifyVersion(unsigned long major, unsigned long minor, bool workstation)
@@ -118,51 +165,6 @@ int ClassifyVersion(unsigned long major, unsigned long minor, bool workstation)
     return version;
 }
 
-int EditionForProduct(unsigned long product)
-{
-    switch (product) {
-    case 1: case 28:
-        return 19; // Ultimate
-    case 2: case 5:
-        return 10; // Home Basic
-    case 3: case 26:
-        return 11; // Home Premium
-    case 4: case 10: case 14: case 15: case 27: case 38: case 41:
-        return 9; // Server Enterprise
-    case 6: case 16:
-        return 3; // Business
-    case 7: case 13: case 36: case 40:
-        return 16; // Server Standard
-    case 8:
-        return 5; // Server Datacenter Full
-    case 9: case 24: case 25: case 33: case 35:
-        return 15; // Server Small Business
-    case 11:
-        return 17; // Starter
-    case 12:
-        return 7; // Server Datacenter Core
-    case 17: case 29:
-        return 20; // Server Webserver
-    case 18:
-        return 4; // HPC Edition
-    case 19:
-        return 13; // Home Server
-    case 20: case 21: case 22: case 23:
-        return 18; // Server Storage
-    case 30: case 31: case 32:
-        return 14; // Server Medium Business
-    case 37:
-        return 6; // Server Datacenter Full without HyperV
-    case 39:
-        return 8; // Server Datacenter Core without HyperV
-    case 42:
-        return 12; // HYPERV Server
-    case 0xABCDABCDul:
-        return 21; // Unlicensed
-    default:
-        return 0;
-    }
-}
 
 int ClassifyEdition(unsigned long major, unsigned long minor, unsigned int suiteMask, unsigned long product)
 {

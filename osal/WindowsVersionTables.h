@@ -16,9 +16,6 @@ int ClassifyVersion(unsigned long major, unsigned long minor, bool workstation);
 // major version 6; pass 0 when it is not available).
 int ClassifyEdition(unsigned long major, unsigned long minor, unsigned int suiteMask, unsigned long product);
 
-// The EWindowsEdition value for a PRODUCT_ value of GetProductInfo (0 when none).
-int EditionForProduct(unsigned long product);
-
 // The version number and workstation flag that a named version stands for.
 // False (and 0.0, not a workstation) for values without a row, 999 included.
 bool VersionNumbers(int version, unsigned long& major, unsigned long& minor, bool& workstation);

@@ -69,19 +69,17 @@ TEST(AllocationFailure, EveryPointOfTheWorkFailsCleanly)
         EXPECT_EQ(blocks, BlocksInUse()) << "blocks left behind after allocation " << n << " failed";
         EXPECT_EQ(L"alpha;beta;;gamma", input);
     }
-    // Armed beyond the last point: nothing fails and the result is whole.
     Fail::FailNth(static_cast<int>(points) + 1);
-    EXPECT_EQ(expected, Workload(input));
-    EXPECT_EQ(0, Fail::Failures());
+    EXPECT_EQ(expected, Workload(input)) << "armed beyond the last point: nothing fails";
 }
 
 TEST(AllocationFailure, EveryUntilResetAndOnlyOnTheChosenThreads)
 {
     Fail::Scope scope;
     Fail::FailEvery();
-    for (int i = 0; i < 3; ++i)
-        EXPECT_THROW(ZvString(L"short"), std::bad_alloc);
-    EXPECT_EQ(3, Fail::Failures());
+    EXPECT_THROW(ZvString(L"short"), std::bad_alloc);
+    EXPECT_THROW(ZvString(L"short"), std::bad_alloc);
+    EXPECT_EQ(2, Fail::Failures());
     Fail::Reset();
     EXPECT_EQ(L"short", ZvString(L"short"));
 

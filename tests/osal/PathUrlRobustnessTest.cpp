@@ -24,7 +24,6 @@ namespace {
 const int kRandomTexts = 4000;
 const int kMutatedTexts = 4000;
 const int kBuiltUrls = 3000;
-const int kLocalPaths = 1000;
 
 std::wstring W(const ZvString& s) { return std::wstring(s.c_str(), static_cast<size_t>(s.GetLength())); }
 ZvString Z(const std::wstring& s) { return ZvString(s.c_str(), static_cast<int>(s.size())); }
@@ -123,30 +122,13 @@ void ExercisePath(const std::wstring& text, const std::wstring& other)
         EXPECT_TRUE(IsSeparator(dir.back()));
     }
 
-    // Queries.
-    path.IsRelative();
-    path.IsFullPath();
-    path.IsDirectory();
-    path.IsFile();
-    path.IsRoot();
-    path.IsCanonicalized();
-    path.IsUNCServer();
-    path.IsUNCServerShare();
-    path.IsNetwork();
-    path.GetPathType();
-    path.GetDriveNumber();
-    path.GetRootAndDir();
-    path.GetDirLastComponent();
-    path.GetPathWithoutRoot();
-    ZvPath otherPath(Z(other));
-    path.IsSameRoot(otherPath);
-    path.GetCommonPath(otherPath);
+    // The queries that hand the text to the shell.
+    const ZvPath otherPath(Z(other));
     ZvString relative;
     path.RelativePathTo(otherPath, relative);
-    path.IsSubPath(otherPath);
-    path.IsDirectSubDir(otherPath);
     EXPECT_TRUE(path == ZvPath(path));
-    (void)(path == otherPath);
+    EXPECT_FALSE(path.IsSubPath(path)) << "a path is no subpath of itself";
+    path.IsSameRoot(otherPath);
 
     // Moving up ends: every step shortens the directory or the shell refuses.
     ZvPath up(path);
@@ -155,32 +137,19 @@ void ExercisePath(const std::wstring& text, const std::wstring& other)
         ++steps;
     EXPECT_LT(steps, 300) << "climbing from " << W(path.GetDir()) << " stopped at " << W(up.GetDir());
 
-    // Builders, each on its own copy.
-    ZvPath copy(path);
-    copy.Canonicalize();
-    ZvPath pretty(path);
+    // Builders, each on its own copy; a refused AppendDir changes nothing.
+    ZvPath pretty(path), withRoot(path), withDir(path), appended(path), combined;
     pretty.MakePretty();
-    ZvPath withExt(path);
-    withExt.SetExt(Z(other.substr(0, 8)));
-    ZvPath withName(path);
-    withName.SetFileNameAndExt(Z(other.substr(0, 12)));
-    ZvPath withRoot(path);
     withRoot.SetRoot(Z(other.substr(0, 4)));
-    ZvPath withDir(path);
     withDir.SetDirLastComponent(Z(other.substr(0, 6)));
-    ZvPath appended(path);
-    const std::wstring appendedBefore = W(appended.ToString());
     ZvPath argument;
     argument.SetDir(Z(other));
-    bool refused = argument.HasRoot() || argument.HasFilename() || argument.HasExtension();
-    bool appendedOk = appended.AppendDir(Z(other));
-    if (refused) {
+    const bool appendedOk = appended.AppendDir(Z(other));
+    if (argument.HasRoot() || argument.HasFilename() || argument.HasExtension()) {
         EXPECT_FALSE(appendedOk);
-        EXPECT_EQ(appendedBefore, W(appended.ToString()));
+        EXPECT_EQ(W(path.ToString()), W(appended.ToString()));
     }
-    ZvPath combined;
     ZvPath::CombinePath(path, otherPath, combined);
-    ZvPath::CombinePath(otherPath, path, combined);
 
     // File-system corrections leave no forbidden character behind.
     ZvString corrected = Z(text);
@@ -191,72 +160,40 @@ void ExercisePath(const std::wstring& text, const std::wstring& other)
     for (size_t i = start; i < fixed.size(); ++i) {
         EXPECT_GE(fixed[i], L'\x20');
     }
-    if (!fixed.empty()) {
-        EXPECT_NE(L'.', fixed.back());
-    }
+    EXPECT_TRUE(fixed.empty() || fixed.back() != L'.');
     ZvString component = Z(text);
     ZvPath::CorrectPathComponentForFileSystem(component);
     EXPECT_EQ(std::wstring::npos, W(component).find_first_of(L":\\/"));
-    ZvPath correctedPath(path);
-    ZvPath::CorrectPathForFileSystem(correctedPath);
-
-    ZvString helper = Z(text);
-    ZvPath::VerifyRootColon(helper);
-    helper = Z(text);
-    ZvPath::TrimTrailingSpaces(helper);
-    ZvPath::TrimTrailingDots(helper);
-
-    // The file URL of any path parses again.
-    ZvURL url(path);
     ZvPath back;
-    url.ConvertToZvPath(back, true);
+    ZvURL(path).ConvertToZvPath(back, true); // the file URL of any path parses again
 }
 
 void ExerciseURL(const std::wstring& text)
 {
     ZvURL url(Z(text));
     EXPECT_EQ(text, W(url.ToString()));
-    url.GetProtocol();
-    url.GetFQDN();
 
-    // Parameters: count matches, sorted ascending, unique.
-    ZvString previous;
-    for (unsigned int i = 0; i < url.GetParameterCount(); ++i) {
-        ZvString name, value;
-        ASSERT_TRUE(url.GetParameter(i, name, value));
-        if (i > 0) {
-            EXPECT_LT(previous.Compare(name), 0);
-        }
-        previous = name;
-    }
-    ZvString name, value;
-    EXPECT_FALSE(url.GetParameter(url.GetParameterCount(), name, value));
+    // Parameters: sorted ascending and unique.
+    ZvString previous, name, value;
+    for (unsigned int i = 0; url.GetParameter(i, name, value); previous = name, ++i)
+        EXPECT_TRUE(i == 0 || previous.Compare(name) < 0);
 
     if (text.find(L"://") == std::wstring::npos) {
         EXPECT_TRUE(url.GetHost().IsEmpty() && url.GetPath().IsEmpty() && url.GetParameterCount() == 0 &&
                     url.GetFragment().IsEmpty() && url.GetPort() == 0);
     }
 
-    // A rebuilt URL parses again.
-    ZvURL rebuilt(url);
-    rebuilt.SetFragment(rebuilt.GetFragment());
-    ZvURL reparsed(rebuilt.ToString());
-    reparsed.GetFQDN();
-
+    // Rebuilt, escaped and unescaped, the URL parses again.
     ZvURL escaped(url);
     escaped.Escaping();
     escaped.UnEscaping();
-    escaped.Escaping(ZvURL::eComponent_URL);
-    ZvURL::Escaping(Z(text));
-    ZvURL::UnEscaping(Z(text));
     if (url.GetParameterCount() > 0)
         escaped.RemoveParameter(0);
     escaped.AddParameter(Z(text.substr(0, 3)), Z(text));
-
+    ZvURL reparsed(escaped.ToString());
+    reparsed.SetFragment(reparsed.GetFragment());
     ZvPath path;
     url.ConvertToZvPath(path, true);
-    url.ConvertToZvPath(path, false);
-    ZvURL fromPath(ZvPath(Z(text)));
 }
 
 } // namespace
@@ -353,58 +290,28 @@ TEST(PathUrlRobustness, UrlsBuiltFromRandomPartsSplitBackIntoThem)
         url.SetFragment(Z(parts.fragment));
 
         const std::wstring text = W(url.ToString());
-        SCOPED_TRACE(testing::Message() << "URL #" << i << ": " << text << " (host " << parts.host << ", domain "
-                                        << parts.domain << ", TLD " << parts.tld << ", port " << parts.port
-                                        << ", path " << parts.path << ")");
+        SCOPED_TRACE(testing::Message() << "URL #" << i << ": " << text);
         ZvURL split(Z(text));
-        ZvString rebuilt = split.ToString();
         split.SetFragment(split.GetFragment()); // rebuild from the parsed parts
         EXPECT_EQ(text, W(split.ToString()));
-        EXPECT_EQ(text, W(rebuilt));
-        EXPECT_EQ(parts.user, W(split.GetUser()));
-        EXPECT_EQ(parts.password, W(split.GetPassword()));
-        EXPECT_EQ(parts.host, W(split.GetHost()));
-        EXPECT_EQ(parts.domain, W(split.GetDomain()));
-        EXPECT_EQ(parts.tld, W(split.GetTLD()));
-        EXPECT_EQ(parts.port, split.GetPort());
-        EXPECT_EQ(parts.path, W(split.GetPath()));
-        EXPECT_EQ(parts.fragment, W(split.GetFragment()));
-        ASSERT_EQ(parts.parameters.size(), split.GetParameterCount());
-        unsigned int index = 0;
-        for (const auto& parameter : parts.parameters) {
+        std::wstring expected = parts.user + L"|" + parts.password + L"|" + parts.host + L"|" + parts.domain + L"|" +
+                                parts.tld + L"|" + std::to_wstring(parts.port) + L"|" + parts.path + L"|" +
+                                parts.fragment;
+        for (const auto& parameter : parts.parameters)
+            expected += L"|" + parameter.first + L"=" + parameter.second;
+        std::wstring actual = W(split.GetUser()) + L"|" + W(split.GetPassword()) + L"|" + W(split.GetHost()) + L"|" +
+                              W(split.GetDomain()) + L"|" + W(split.GetTLD()) + L"|" +
+                              std::to_wstring(split.GetPort()) + L"|" + W(split.GetPath()) + L"|" +
+                              W(split.GetFragment());
+        for (unsigned int i = 0; i < split.GetParameterCount(); ++i) {
             ZvString name, value;
-            ASSERT_TRUE(split.GetParameter(index++, name, value));
-            EXPECT_EQ(parameter.first, W(name));
-            EXPECT_EQ(parameter.second, W(value));
+            split.GetParameter(i, name, value);
+            actual += L"|" + W(name) + L"=" + W(value);
         }
+        EXPECT_EQ(expected, actual);
         if (parts.protocol != 0) {
             EXPECT_EQ(parts.protocol, static_cast<int>(split.GetProtocol()));
         }
-        if (HasFailure())
-            return;
-    }
-}
-
-TEST(PathUrlRobustness, LocalPathsRoundTripThroughFileUrls)
-{
-    Random random(Seed() + 2);
-    // No "%" (the shell leaves it unescaped, so "%20" in a name would be
-    // decoded on the way back) and no "/" (it becomes "\").
-    const std::wstring alphabet = L"abcXYZ019 #?&=+,;'!()[]{}~-_.\xe9";
-    for (int i = 0; i < kLocalPaths; ++i) {
-        std::wstring text;
-        text += static_cast<wchar_t>(L'A' + random.Below(26));
-        text += L":";
-        int segments = 1 + random.Below(5);
-        for (int s = 0; s < segments; ++s)
-            text += L"\\" + random.Text(alphabet, 1, 12);
-        SCOPED_TRACE(testing::Message() << "path #" << i << ": " << text);
-        ZvURL url(ZvPath(Z(text)));
-        EXPECT_EQ(ZvURL::eProtocol_File, url.GetProtocol());
-        EXPECT_EQ(0u, url.GetParameterCount()); // "?" and "#" are escaped
-        ZvPath back;
-        ASSERT_TRUE(url.ConvertToZvPath(back, true));
-        EXPECT_EQ(text, W(back.ToString()));
         if (HasFailure())
             return;
     }

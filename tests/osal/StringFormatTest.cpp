@@ -33,7 +33,7 @@ int Bound(const wchar_t* format, ...)
 template <typename... Args>
 std::wstring Reference(const wchar_t* format, Args... args)
 {
-    std::vector<wchar_t> buffer(1 << 20);
+    static std::vector<wchar_t> buffer(1 << 20); // one for every call: the test runs on one thread
     const int written = _snwprintf(buffer.data(), buffer.size() - 1, format, args...);
     EXPECT_GE(written, 0) << "reference output too long";
     buffer[buffer.size() - 1] = 0;
@@ -54,98 +54,26 @@ void ExpectAsRuntime(const std::wstring& format, Args... args)
 
 } // namespace
 
-TEST(StringFormat, WideAndNarrowStringsAndCharacters)
+// The common conversions are compared with the runtime by the randomised test
+// below; these are the extremes.
+TEST(StringFormat, OutputIsNeverCut)
 {
+    ExpectAsRuntime(L"%f|%+f|% f|%.300f", DBL_MAX, -DBL_MAX, 1e308, -DBL_MAX);
+    ExpectAsRuntime(L"%400.2f|%-400.2f|%#.0f|%*.*f", 1.5, 1e200, 1e300, -350, 20, 123.456);
+    ExpectAsRuntime(L"%.200e|%#.300g|[%*s][%500d]|%Fs %Ns %Lf", -DBL_MAX, DBL_MIN, -300, L"x", 1, L"a", L"b", 2.5);
     ZvString s;
-    s.Format(L"%s/%S/%hs/%ls/%hS/%lS", L"w1", "n1", "n2", L"w2", "n3", L"w3");
-    EXPECT_STREQ(L"w1/n1/n2/w2/n3/w3", s);
-    s.Format(L"%c%C%hc%lc%hC%lC", L'a', 'b', 'c', L'd', 'e', L'f');
-    EXPECT_STREQ(L"abcdef", s);
-    s.Format(L"%s|%S", static_cast<const wchar_t*>(nullptr), static_cast<const char*>(nullptr));
-    EXPECT_STREQ(L"(null)|(null)", s);
-    s.Format(L"100%% %s", L"done");
-    EXPECT_STREQ(L"100% done", s);
-    s.Format(L"%c", L'\u20ac');
-    EXPECT_EQ(0x20AC, s[0]);
-}
-
-TEST(StringFormat, SixtyFourBitIntegers)
-{
-    ZvString s;
-    s.Format(L"%I64d %I64u %I64x %d", LLONG_MIN, ULLONG_MAX, 0x123456789ABCDEFLL, 7);
-    EXPECT_STREQ(L"-9223372036854775808 18446744073709551615 123456789abcdef 7", s);
-    // An argument after a 64-bit one is read from the right place.
-    s.Format(L"%I64d|%s", 1LL, L"after");
-    EXPECT_STREQ(L"1|after", s);
-}
-
-TEST(StringFormat, WidthAndPrecision)
-{
-    ZvString s;
-    s.Format(L"[%-6s][%6s][%.2s][%6.2s][%*d][%-*d][%.*s][%05d][%#x][%+d]", L"ab", L"ab", L"abcdef", L"abcdef", 4, 7,
-             4, 7, 3, L"abcdef", 42, 255, 5);
-    EXPECT_STREQ(L"[ab    ][    ab][ab][    ab][   7][7   ][abc][00042][0xff][+5]", s);
-    // A negative width from the arguments left-justifies with its magnitude.
-    s.Format(L"[%*s]", -300, L"x");
-    EXPECT_EQ(302, s.GetLength());
-    EXPECT_EQ(L'x', s[1]);
-    s.Format(L"[%500d]", 1);
-    EXPECT_EQ(502, s.GetLength());
-    // Wine 8's msvcrt corrupts its heap for an integer precision above 22.
-    s.Format(L"%.22d", 1);
-    EXPECT_EQ(22, s.GetLength());
-}
-
-TEST(StringFormat, HugeFloatingPointValuesAreNeverCut)
-{
-    ExpectAsRuntime(L"%f", DBL_MAX);
-    ExpectAsRuntime(L"%f", -DBL_MAX);
-    ExpectAsRuntime(L"%+f", DBL_MAX);
-    ExpectAsRuntime(L"% f", 1e308);
-    ExpectAsRuntime(L"%.300f", -DBL_MAX);
-    ExpectAsRuntime(L"%400.2f", 1.5);
-    ExpectAsRuntime(L"%-400.2f|", 1e200);
-    ExpectAsRuntime(L"%#.0f", 1e300);
-    ExpectAsRuntime(L"%*.*f", -350, 20, 123.456);
-    ExpectAsRuntime(L"%.200e", -DBL_MAX);
-    ExpectAsRuntime(L"%#.300g", DBL_MIN);
-    ExpectAsRuntime(L"%E %G %e", 1e-300, 1e300, 0.0);
-    ExpectAsRuntime(L"%f", DBL_MIN);
-    ZvString s;
-    s.Format(L"%f", DBL_MAX);
-    EXPECT_EQ(309 + 7, s.GetLength());
-}
-
-TEST(StringFormat, LongStringsAreNeverCut)
-{
+    s.Format(L"%.22d|%S", 1, static_cast<const char*>(nullptr)); // Wine 8's msvcrt breaks above 22 digits
+    EXPECT_STREQ(L"0000000000000000000001|(null)", s);
     const std::wstring wide(100000, L'w');
     const std::string narrow(70000, 'n');
-    ZvString s;
     s.Format(L"<%s|%S|%s>", wide.c_str(), narrow.c_str(), wide.c_str());
     ASSERT_EQ(270004, s.GetLength());
     EXPECT_EQ(L'n', s[100002]);
-    EXPECT_EQ(L'>', s[270003]);
-
-    // An argument that is the string itself.
     s = L"abc";
     s.Format(L"%s-%s", s.c_str(), s.c_str());
-    EXPECT_STREQ(L"abc-abc", s);
-}
-
-TEST(StringFormat, OddFormats)
-{
-    ZvString s(L"previous");
+    EXPECT_STREQ(L"abc-abc", s) << "an argument that is the string itself";
     s.Format(L"");
     EXPECT_TRUE(s.IsEmpty());
-    s.Format(L"50%");
-    EXPECT_STREQ(L"50", s);
-    ExpectAsRuntime(L"%p", reinterpret_cast<void*>(0x1234));
-    ExpectAsRuntime(L"%I64X %Id", 0xFFFFFFFFFFFFLL, static_cast<INT_PTR>(-3));
-    ExpectAsRuntime(L"%Fs %Ns %Lf", L"a", L"b", 2.5);
-    int count = -1;
-    s.Format(L"abc%n!", &count);
-    EXPECT_STREQ(L"abc!", s);
-    EXPECT_EQ(3, count);
 }
 
 TEST(StringFormat, FormatMessageAndErrorCodes)
@@ -153,12 +81,9 @@ TEST(StringFormat, FormatMessageAndErrorCodes)
     ZvString s;
     s.FormatMessage(L"%1 and %2!d! and %1", L"one", 2);
     EXPECT_STREQ(L"one and 2 and one", s);
-    s.FormatMessage(L"");
-    EXPECT_TRUE(s.IsEmpty());
-
     EXPECT_TRUE(s.FormatErrorCode(ERROR_FILE_NOT_FOUND));
-    EXPECT_FALSE(s.IsEmpty());
     const ZvString known(s);
+    EXPECT_FALSE(known.IsEmpty());
     EXPECT_FALSE(s.FormatErrorCode(0x2FFFFFFF));
     EXPECT_STREQ(known, s) << "no text: the string stays as it was";
 }
@@ -175,7 +100,7 @@ TEST(StringFormat, RandomFormatsMatchTheRuntimeAndStayWithinTheBound)
     std::wstring wideText;
     std::string narrowText;
 
-    for (int trial = 0; trial < 3000; ++trial) {
+    for (int trial = 0; trial < 1500; ++trial) {
         const int kind = pick(8);
         const bool integer = kind <= 1;
         std::wstring format(static_cast<size_t>(pick(4)), L'.');
@@ -237,12 +162,9 @@ TEST(StringFormat, RandomFormatsMatchTheRuntimeAndStayWithinTheBound)
             check(narrowText.c_str());
             break;
         case 5:
-            format += pick(2) ? L"c" : L"lc";
+        case 6: // wide and narrow characters
+            format += std::wstring(L"clCh").substr(static_cast<size_t>(pick(4)), 1) + L"c";
             check(static_cast<int>(L'!' + pick(90)));
-            break;
-        case 6:
-            format += pick(2) ? L"C" : L"hc";
-            check(static_cast<int>('!' + pick(90)));
             break;
         default:
             format = L"%%" + format + L"p";
