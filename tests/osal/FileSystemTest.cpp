@@ -268,7 +268,6 @@ TEST(FileFind, EntriesOfASearch)
     EXPECT_EQ((std::set<std::wstring>{temp.Path(L"empty\\"), temp.Path()}), dots);
     EXPECT_EQ(static_cast<unsigned long>(ERROR_NO_MORE_FILES), empty.GetLastError());
 
-
     // A copy holds the result but no handle: it cannot advance, and going
     // away does not close the original's handle.
     ZvFileFind original(dir, L"*");
