@@ -7,6 +7,17 @@
 # The server and its helpers must not inherit our pipes (or ctest would wait
 # for them forever): every Wine start here has its streams redirected.
 
+# The Wine loader and server: bookworm keeps the 64-bit loader in
+# /usr/lib/wine and the server on PATH; sid's WoW64 Wine (the x86 test
+# machine) has "wine" for both architectures and its server in the
+# multiarch folder.
+if [ -x /usr/lib/wine/wine64 ]; then
+    ZV_WINE=/usr/lib/wine/wine64
+else
+    ZV_WINE=$(command -v wine || echo wine)
+fi
+ZV_WINESERVER=$(command -v wineserver || echo /usr/lib/x86_64-linux-gnu/wine/wineserver)
+
 # A private Xvfb on the first free display number from :90; sets DISPLAY.
 zv_start_private_display() {
     local n i
@@ -37,24 +48,28 @@ zv_wine_session_begin() {
     local fresh=0
     [ -f "$prefix/system.reg" ] || fresh=1
     mkdir -p "$prefix"
-    wineserver -p </dev/null >/dev/null 2>&1
-    # No Mono/Gecko install prompts while the prefix is created.
-    WINEDLLOVERRIDES="mscoree,mshtml=" /usr/lib/wine/wine64 wineboot -i </dev/null >/dev/null 2>&1 || true
+    "$ZV_WINESERVER" -p </dev/null >/dev/null 2>&1
+    # No Mono/Gecko install prompts while the prefix is created. A prefix
+    # that exists is only started (and updated if Wine changed), which is
+    # much cheaper under an emulated CPU.
+    local init=-i
+    [ $fresh = 1 ] || init=
+    WINEDLLOVERRIDES="mscoree,mshtml=" "$ZV_WINE" wineboot $init </dev/null >/dev/null 2>&1 || true
     if [ $fresh = 1 ]; then
         # Dialogs do not wait for a window manager that Xvfb does not have.
-        /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1 || true
+        "$ZV_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1 || true
         # Chinese, Japanese and Korean texts: link the dialog fonts to the
         # installed CJK font (Wine's default links name fonts that are absent).
         local face
         for face in "Tahoma" "Microsoft Sans Serif" "MS Sans Serif" "MS Shell Dlg" "MS Shell Dlg 2"; do
-            /usr/lib/wine/wine64 reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+            "$ZV_WINE" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
                 /v "$face" /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f </dev/null >/dev/null 2>&1 || true
         done
     fi
 }
 
 zv_wine_session_end() {
-    wineserver -k </dev/null >/dev/null 2>&1 || true
+    "$ZV_WINESERVER" -k </dev/null >/dev/null 2>&1 || true
     [ -n "${ZV_XVFB_PID:-}" ] && kill "$ZV_XVFB_PID" 2>/dev/null || true
     ZV_XVFB_PID=
 }
