@@ -5,31 +5,19 @@
 #
 #   tools/x86/ctest-job.sh BUILD_DIR [CTEST_ARG...]
 #
-# Inside the test machine (ZV_X86_MACHINE=1) the tree's prefix is a copy-on-
-# write layer over the machine's prepared prefix (made once by make-env.sh)
-# in memory, and ctest's own records go to memory too, so that several
-# machines can share one build tree; ZV_X86_SHARD=i/n runs every n-th test
-# from the i-th.
+# Inside the test machine the prefix comes from machine-prefix.sh;
+# ZV_X86_SHARD=i/n runs every n-th test from the i-th.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=$(cd "$1" && pwd)
 shift
 
 args=("$@")
-if [ "${ZV_X86_MACHINE:-0}" = 1 ]; then
-    mkdir -p /tmp/prefix-upper /tmp/prefix-work /tmp/testing "$build/wineprefix" "$build/Testing"
-    template=/opt/zvautoupdate/wineprefix
-    if [ -f "$template/system.reg" ]; then
-        mount -t overlay -o "lowerdir=$template,upperdir=/tmp/prefix-upper,workdir=/tmp/prefix-work" \
-            overlay "$build/wineprefix" || { echo "x86 machine: cannot layer the prepared Wine prefix"; exit 1; }
-    else
-        mount -t tmpfs tmpfs "$build/wineprefix"
-    fi
-    mount -t tmpfs tmpfs "$build/Testing"
-    if [ -n "${ZV_X86_SHARD:-}" ]; then
-        args+=(-I "${ZV_X86_SHARD%/*},,${ZV_X86_SHARD#*/}")
-    fi
+if [ -n "${ZV_X86_SHARD:-}" ]; then
+    args+=(-I "${ZV_X86_SHARD%/*},,${ZV_X86_SHARD#*/}")
 fi
+. "$root/tools/x86/machine-prefix.sh"
+zv_x86_machine_prefix "$build" || exit 1
 
 started=$(date +%s)
 . "$root/tools/wine-session.sh"
