@@ -142,6 +142,9 @@ const char kControls[] =
 
 TEST_F(DescriptionApplyTest, SectionsGeneralControlsAndAlignment)
 {
+    // Positions without the glass caption band (a Wine that reports desktop
+    // composition would otherwise move every control down by it).
+    ZVToolkit::SetGlassFrameMode(false);
     Write(L"Test.ini", std::string(kHead) + "dialogIniFlags = ZVBDD_FLAG_HIDE_NOT_LISTED_CONTROLS\n" + kControls);
     std::vector<std::pair<std::wstring, UINT>> controls = {{L"MY_METER", 3002}};
     for (const auto& control : ControlsOf(IDD_UPDATE))
