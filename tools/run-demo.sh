@@ -84,8 +84,13 @@ echo "demo: the feed server (feed/zvfeed_server.py under gunicorn) serves $work/
 offered=$(sed -n 's/.*<patch [^>]*version="\([0-9.]*\)".*/\1/p' "$feed/any.xml" | head -1)
 [ -n "$offered" ] || { echo "$0: zvfeed make wrote no document" >&2; exit 1; }
 update_url=http://127.0.0.1:$port/update
+# The sample host reports the platform it was built for; the check asks the same.
+pe_offset=$(od -An -tu4 -j 60 -N 4 "$build/bin/SampleHost.exe" | tr -d ' ')
+machine=$(od -An -tx1 -j $((pe_offset + 4)) -N 2 "$build/bin/SampleHost.exe" | tr -d ' ')
+platform=win-x64
+[ "$machine" = 4c01 ] && platform=win-x86
 "$root/tools/zvfeed" check "$update_url" --program SampleProgram --version "$installed" --language en-GB \
-    --platform win-x64 --ca "$build/fixtures/root-ca.pem" | sed 's/^/demo: /' || true
+    --platform $platform --ca "$build/fixtures/root-ca.pem" | sed 's/^/demo: /' || true
 
 printf '%s\r\n' "$installed" >"$work/SampleProgram/SampleProgram.version"
 echo "demo: SampleProgram $installed is installed in $work/SampleProgram; the feed offers $offered"

@@ -16,7 +16,11 @@ public:
     std::wstring language = L"en";
     std::wstring folder; // download folder; empty: the temporary folder
     std::wstring installerName = L"SampleSetup.exe";
-    int platform = 2;
+#ifdef _WIN64
+    int platform = 2; // the platform this program was built for: x64
+#else
+    int platform = 1; // x86
+#endif
     bool dialogs = true;
     std::wstring installer; // what AddInstallerFile handed over
 

@@ -3,13 +3,15 @@
 # the local update server, the demo driver answers the dialogs, and the
 # sample acts on the result as a real host would.
 #
-#   sample_host_demo_test.sh BUILD_DIR CASE      CASE: now | later | cancel | no-update
+#   sample_host_demo_test.sh BUILD_DIR CASE PLATFORM   CASE: now | later | cancel | no-update
+#                                                 PLATFORM: win-x64 | win-x86 (the build's)
 #
 # Runs inside the Wine session of the test command (its display and prefix).
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=${1:?usage: $0 BUILD_DIR CASE}
-case=${2:?usage: $0 BUILD_DIR CASE}
+case=${2:?usage: $0 BUILD_DIR CASE PLATFORM}
+platform=${3:?usage: $0 BUILD_DIR CASE PLATFORM}
 work=$build/tests/examples/demo-$case
 
 # The x86 tree's programs cannot run where there is no 32-bit Wine.
@@ -64,7 +66,7 @@ now)
     expect_line "demo: zvfeed make: SampleSetup.exe: version 1.1.0.0 (product version)"
     expect_line "demo: zvfeed check: no problem"
     # The circle closes: with the new version the server has no update.
-    expect_line "feed: SampleProgram 1.1.0.0 (win-x64, en-GB): no update"
+    expect_line "feed: SampleProgram 1.1.0.0 ($platform, en-GB): no update"
     ;;
 later)
     expect_line "  -> 9 (install later)"

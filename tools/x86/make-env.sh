@@ -17,9 +17,9 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 env_dir=${1:-${ZV_X86_ENV:-/var/lib/zvautoupdate/x86-env}}
 mirror=${ZV_X86_MIRROR:-http://deb.debian.org/debian}
 # Raise when the package list or the initrd changes: an older tree is made again.
-recipe=3
+recipe=4
 packages=(wine wine64 xvfb xauth x11-apps x11-utils python3 openssl ca-certificates cmake imagemagick
-          fonts-wqy-microhei fonts-wine procps curl python3-pefile python3-markdown gunicorn
+          fonts-wqy-microhei fonts-wine procps curl python3-pefile python3-markdown gunicorn osslsigncode
           linux-image-amd64 busybox-static)
 
 fail() { echo "x86 environment: $*" >&2; exit 1; }
