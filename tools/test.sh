@@ -43,11 +43,14 @@ elif ! "$root/tools/x86/make-env.sh"; then
     echo "x86 tests not run: this machine's Wine cannot run 32-bit programs and the x86 test machine could not be made (above)."
     status=1
 else
-    # Two machines, one emulated CPU each, share the tests between them.
+    # Two machines, one emulated CPU each, share the tests between them. The
+    # emulated CPU is several times slower than this one: so are the limits.
     log=$root/build/x86-machine/last-run.log
     mkdir -p "$(dirname "$log")"
+    "$root/tools/x86/scale-timeouts.sh" "$root/build/x86" 4
     "$root/tools/x86/run.sh" --machines 2 "$root/tools/x86/ctest-job.sh" "$root/build/x86" -LE host | tee "$log"
     [ "${PIPESTATUS[0]}" = 0 ] || status=1
+    "$root/tools/x86/scale-timeouts.sh" "$root/build/x86" --restore
     # One summary for both machines' shares.
     awk '/tests passed, [0-9]+ tests failed out of/ { failed += $4; total += $NF }
          END { if (total) printf "x86 (both machines): %d%% tests passed, %d tests failed out of %d\n",
