@@ -140,5 +140,14 @@ void CBaseDlg::ReplacePlaceholder(HWND control)
     ::SetWindowTextW(control, text);
 }
 
-void CBaseDlg::BeginModalState() { CZV_BeautyDialog::BeginModalState(); }
-void CBaseDlg::EndModalState() { CZV_BeautyDialog::EndModalState(); }
+void CBaseDlg::OnFailure() noexcept
+{
+    if (!m_failureLogged && m_configuration) {
+        m_failureLogged = true;
+        try {
+            m_configuration->Log(L"CBaseDlg::OnFailure(): internal error; the dialog ends as cancelled.");
+        } catch (...) {
+        }
+    }
+    EndDialog(GetCancelResult());
+}

@@ -66,23 +66,25 @@ public:
     static unsigned int CapDpi(unsigned int measured) { return measured > kMaxDpi ? kMaxDpi : measured; }
 
     ZvAutoUpdate::CUpdateConfiguration2* GetConfiguration() const { return m_configuration; }
-    HWND GetParentWindow() const { return m_parent; }
-    const ZvOSAL::ZvString& GetPlaceholder() const { return m_placeholder; }
 
-    void BeginModalState() override;
-    void EndModalState() override;
+    // Logs one line through the configuration (once per run) and ends the
+    // dialog with its cancel result.
+    void OnFailure() noexcept override;
 
 protected:
     // Skin, DPI, layout and data exchange, then InitContent, then the dialog
     // to the foreground and the top of the Z order.
     BOOL OnInitDialog() override;
     virtual void InitContent() {}
+    // What the dialog ends with when it is closed as cancelled.
+    virtual INT_PTR GetCancelResult() const { return IDCANCEL; }
 
 private:
     ZvAutoUpdate::CUpdateConfiguration2* m_configuration;
     ZvOSAL::ZvString m_placeholder;
     HWND m_parent;
     unsigned int m_dpi;
+    bool m_failureLogged = false;
 };
 
 // The name of the control whose bottom is kept at its designed distance from

@@ -25,6 +25,7 @@ protected:
     bool OnCommand(WPARAM wParam, LPARAM lParam) override;
     void OnOK() override { EndDialog(kInstallNow); }
     void OnCancel() override { EndDialog(kDoNotInstall); }
+    INT_PTR GetCancelResult() const override { return kDoNotInstall; }
 
 private:
     CZV_Static m_productText;

@@ -173,6 +173,13 @@ void CDlgProgress::OnFileChecked(WPARAM valid)
     EndDialog(kDone);
 }
 
+void CDlgProgress::OnFailure() noexcept
+{
+    if (m_workflow && !m_workflow->IsCancelled())
+        m_workflow->Cancel(kCancelGiveUp);
+    CBaseDlg::OnFailure();
+}
+
 void CDlgProgress::OnCancel()
 {
     if (m_phase == 1) {

@@ -36,15 +36,16 @@ public:
     // repaints. Also the IDOK ("Yes") handler of the failure screen.
     void StartDownload();
 
-    int GetPhase() const { return m_phase; }
-    int GetLastPercent() const { return m_lastPercent; }
-
 protected:
     void InitContent() override;
     void DoDataExchange() override;
     bool OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     void OnOK() override { StartDownload(); }
     void OnCancel() override;
+    // Closed as cancelled: the running job is told to stop (unless it was
+    // already), as by a second Cancel.
+    void OnFailure() noexcept override;
+    INT_PTR GetCancelResult() const override { return kCancelledOrFailed; }
 
 private:
     void OnUploaded();

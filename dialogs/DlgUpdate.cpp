@@ -263,6 +263,16 @@ void CDlgUpdate::OnWhatsNew()
     }
 }
 
+void CDlgUpdate::OnHostFailure() noexcept
+{
+    if (ZvAutoUpdate::CUpdateConfiguration2* configuration = GetConfiguration()) {
+        try {
+            configuration->Log(L"CDlgUpdate::OnHostFailure(): internal error in the release-notes pane.");
+        } catch (...) {
+        }
+    }
+}
+
 void CDlgUpdate::OnShowCRM()
 {
     CCRMViewer viewer(GetConfiguration(), nullptr);

@@ -46,10 +46,9 @@ public:
 
     bool IsDontShowAgainChecked() const { return m_dontShowAgain != 0; }
     bool IsSendProgramInformationChecked() const { return m_sendProgramInformation != 0; }
-    bool IsUpdateAvailable() const { return m_updateAvailable != 0; }
 
-    // The release-notes pane (for tests and embedders).
-    CZV_WebBrowserControl& GetBrowser() { return m_browser; }
+    // The release-notes pane stopped inside: logged, the pane stays as it is.
+    void OnHostFailure() noexcept override;
 
 protected:
     void InitContent() override;
@@ -58,6 +57,7 @@ protected:
     bool OnCommand(WPARAM wParam, LPARAM lParam) override;
     void OnOK() override;
     void OnCancel() override;
+    INT_PTR GetCancelResult() const override { return kNotAccepted; }
 
     // Designer hooks: the "IDC_BROWSER" section makes the browser pane.
     CZV_Wnd* GetControlObject(const wchar_t* name) override;

@@ -37,9 +37,12 @@ bool CZV_BeautyDialog::InitModalIndirect(const DLGTEMPLATE* dialogTemplate, HWND
 
 INT_PTR CZV_BeautyDialog::DoModal()
 {
-    if (!m_template || m_running)
+    // DialogBoxIndirectParam answers an owner that is no window with 0, which
+    // is also a result EndDialog can give: such a dialog was not shown.
+    if (!m_template || m_running || (m_owner && !IsWindow(m_owner)))
         return -1;
     m_running = true;
+    m_initialised = false;
     // Templates may hold progress bars; their class must be registered.
     INITCOMMONCONTROLSEX classes = {};
     classes.dwSize = sizeof(classes);
@@ -50,7 +53,9 @@ INT_PTR CZV_BeautyDialog::DoModal()
                                                    reinterpret_cast<LPARAM>(this));
     m_running = false;
     m_hWnd = nullptr;
-    return result;
+    // A dialog that never initialised has no result of its own (the owner
+    // went away in between, say).
+    return m_initialised ? result : -1;
 }
 
 void CZV_BeautyDialog::EndDialog(INT_PTR result)
@@ -59,16 +64,17 @@ void CZV_BeautyDialog::EndDialog(INT_PTR result)
         ::EndDialog(m_hWnd, result);
 }
 
-void CZV_BeautyDialog::BeginModalState()
+void CZV_BeautyDialog::OnFailure() noexcept
 {
-    if (m_hWnd)
-        ::EnableWindow(m_hWnd, FALSE);
+    EndDialog(IDCANCEL);
 }
 
-void CZV_BeautyDialog::EndModalState()
+CZV_BeautyDialog* CZV_BeautyDialog::FromWindow(HWND window)
 {
-    if (m_hWnd)
-        ::EnableWindow(m_hWnd, TRUE);
+    for (HWND at = window; at; at = GetParent(at))
+        if (auto* dialog = static_cast<CZV_BeautyDialog*>(GetPropW(at, kDialogProperty)))
+            return dialog;
+    return nullptr;
 }
 
 bool CZV_BeautyDialog::BindControl(UINT id, CZV_ControlBase& control)
@@ -301,27 +307,36 @@ bool CZV_BeautyDialog::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lPara
 
 INT_PTR CALLBACK CZV_BeautyDialog::StaticDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    CZV_BeautyDialog* dialog = nullptr;
-    if (message == WM_INITDIALOG) {
-        dialog = reinterpret_cast<CZV_BeautyDialog*>(lParam);
-        if (!dialog)
-            return FALSE;
-        dialog->m_hWnd = window;
-        dialog->SetDesignerWindow(window);
-        SetPropW(window, kDialogProperty, dialog);
-        const BOOL focus = dialog->OnInitDialog();
-        return focus;
-    }
-    dialog = static_cast<CZV_BeautyDialog*>(GetPropW(window, kDialogProperty));
+    CZV_BeautyDialog* dialog = message == WM_INITDIALOG
+                                   ? reinterpret_cast<CZV_BeautyDialog*>(lParam)
+                                   : static_cast<CZV_BeautyDialog*>(GetPropW(window, kDialogProperty));
     if (!dialog)
         return FALSE;
+    try {
+        return dialog->DialogProc(window, message, wParam, lParam);
+    } catch (...) {
+        // Nothing may unwind into the system's dialog code.
+        dialog->OnFailure();
+        return FALSE;
+    }
+}
+
+INT_PTR CZV_BeautyDialog::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_INITDIALOG) {
+        m_hWnd = window;
+        m_initialised = true;
+        SetDesignerWindow(window);
+        SetPropW(window, kDialogProperty, this);
+        return OnInitDialog();
+    }
     if (message == WM_NCDESTROY) {
         RemovePropW(window, kDialogProperty);
-        dialog->m_hWnd = nullptr;
+        m_hWnd = nullptr;
         return FALSE;
     }
     LRESULT result = 0;
-    if (!dialog->OnDialogMessage(message, wParam, lParam, result))
+    if (!OnDialogMessage(message, wParam, lParam, result))
         return FALSE;
     switch (message) {
     // Messages whose result is the procedure's return value.

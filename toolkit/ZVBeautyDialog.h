@@ -31,6 +31,10 @@
 // background; in glass-frame mode the custom caption band is left to the
 // system's frame.
 //
+// Nothing thrown in a handler of the dialog or of its skinned controls
+// unwinds into the system's window code: the procedures catch it and call
+// OnFailure, which ends the dialog as cancelled.
+//
 // Dialog frame template (the [dialog] template= section in the description's
 // dialogControlTemplateFile): backColor, backColorEnd (vertical gradient),
 // bitmap (stretched background), textColor (default for statics).
@@ -52,7 +56,8 @@ public:
     // returns) and the owner window. False for a null template.
     virtual bool InitModalIndirect(const DLGTEMPLATE* dialogTemplate, HWND owner);
     // Runs the dialog modally; the value passed to EndDialog, or -1 when no
-    // template was given or the window could not be created.
+    // template was given or the window could not be created (an owner that
+    // is no window among the reasons).
     virtual INT_PTR DoModal();
     // Ends the modal run with result.
     virtual void EndDialog(INT_PTR result);
@@ -60,10 +65,6 @@ public:
     // While true a window runs modally for this dialog (DoModal on the stack).
     bool IsModalRunning() const { return m_running; }
     HWND GetOwner() const { return m_owner; }
-
-    // Disables / enables the dialog window (while a nested run owns it).
-    virtual void BeginModalState();
-    virtual void EndModalState();
 
     // The button Enter presses: the dialog's primary action, while it is
     // shown and enabled (IDOK by default; 0 for none). A dialog whose primary
@@ -85,6 +86,13 @@ public:
     // such child or the control cannot take it over.
     bool BindControl(UINT id, CZV_ControlBase& control);
 
+    // A handler of the dialog or of one of its controls stopped inside (an
+    // allocation failed). Ends the dialog with IDCANCEL here; dialogs that
+    // know more (their cancel result, a log) override it. Must not throw.
+    virtual void OnFailure() noexcept;
+    // The running dialog that window is, or is a child of; null for none.
+    static CZV_BeautyDialog* FromWindow(HWND window);
+
 protected:
     // Standard initialisation: the data exchange (DoDataExchange) and the
     // default focus. Returns TRUE to let the system set the focus.
@@ -105,6 +113,7 @@ protected:
 
 private:
     static INT_PTR CALLBACK StaticDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    INT_PTR DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void PaintDialogBackground(HDC dc);
     bool IsCommandAvailable(UINT id) const;
     void ExtendGlassFrame();
@@ -112,6 +121,7 @@ private:
     const DLGTEMPLATE* m_template = nullptr;
     HWND m_owner = nullptr;
     bool m_running = false;
+    bool m_initialised = false; // WM_INITDIALOG arrived during this run
     bool m_hasBackEnd = false;
     COLORREF m_backEnd = 0;
     ZvOSAL::ZvString m_dialogBitmap;

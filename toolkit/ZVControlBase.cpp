@@ -1,6 +1,7 @@
 #include "toolkit/ZVControlBase.h"
 
 #include "ini/ZVIniFileReader.h"
+#include "toolkit/ZVBeautyDialog.h"
 #include "toolkit/ZVImage.h"
 #include "toolkit/ZVToolkit.h"
 
@@ -126,7 +127,15 @@ LRESULT CALLBACK CZV_ControlBase::StaticWindowProc(HWND window, UINT message, WP
         return original ? CallWindowProcW(original, window, message, wParam, lParam)
                         : ::DefWindowProcW(window, message, wParam, lParam);
     }
-    return control->WindowProc(message, wParam, lParam);
+    try {
+        return control->WindowProc(message, wParam, lParam);
+    } catch (...) {
+        // Nothing may unwind into the system's window code: the dialog the
+        // control is in ends as cancelled.
+        if (CZV_BeautyDialog* dialog = CZV_BeautyDialog::FromWindow(window))
+            dialog->OnFailure();
+        return 0;
+    }
 }
 
 LRESULT CZV_ControlBase::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)

@@ -134,11 +134,16 @@ protected:
     {
         switch (message) {
         case WM_PAINT: {
-            PAINTSTRUCT ps = {};
-            HDC dc = ::BeginPaint(m_hWnd, &ps);
-            if (dc)
-                paint(dc);
-            ::EndPaint(m_hWnd, &ps);
+            // Ended also when painting stops inside.
+            struct Painting {
+                HWND window;
+                PAINTSTRUCT ps = {};
+                HDC dc = nullptr;
+                explicit Painting(HWND w) : window(w) { dc = ::BeginPaint(w, &ps); }
+                ~Painting() { ::EndPaint(window, &ps); }
+            } painting(m_hWnd);
+            if (painting.dc)
+                paint(painting.dc);
             result = 0;
             return true;
         }

@@ -41,6 +41,20 @@ bool InternetZonePolicy(DWORD action, DWORD& policy)
                                                 sizeof(policy), URLZONEREG_DEFAULT));
 }
 
+// Runs the body of a method the browser called: nothing it throws reaches
+// the browser; the handler hears of it and the method answers failed.
+template <class Body>
+HRESULT Guarded(CZVDocHostUIHandler* handler, HRESULT failed, Body body) noexcept
+{
+    try {
+        return body();
+    } catch (...) {
+        if (handler)
+            handler->OnHostFailure();
+        return failed;
+    }
+}
+
 // URL actions that run or fetch code: refused whatever the zone's settings.
 bool RunsCode(DWORD action)
 {
@@ -69,19 +83,24 @@ HRESULT STDMETHODCALLTYPE CZVDocHostUIHandler::QueryInterface(REFIID riid, void*
 
 HRESULT STDMETHODCALLTYPE CZVDocHostUIHandler::ShowContextMenu(DWORD dwID, POINT* ppt, IUnknown*, IDispatch*)
 {
-    POINT point = ppt ? *ppt : POINT{0, 0};
-    OnContextMenu(dwID, point);
-    // S_FALSE lets the browser show its own menu, S_OK means "handled".
-    return dwID == CONTEXT_MENU_TEXTSELECT ? S_FALSE : S_OK;
+    // S_FALSE lets the browser show its own menu, S_OK means "handled"; a
+    // failed hook shows none.
+    return Guarded(this, S_OK, [&] {
+        POINT point = ppt ? *ppt : POINT{0, 0};
+        OnContextMenu(dwID, point);
+        return dwID == CONTEXT_MENU_TEXTSELECT ? S_FALSE : S_OK;
+    });
 }
 
 HRESULT STDMETHODCALLTYPE CZVDocHostUIHandler::GetHostInfo(DOCHOSTUIINFO* pInfo)
 {
     if (!pInfo)
         return E_POINTER;
-    pInfo->dwFlags = GetDocHostFlags();
-    pInfo->dwDoubleClick = DOCHOSTUIDBLCLK_DEFAULT;
-    return S_OK;
+    return Guarded(this, E_UNEXPECTED, [&] {
+        pInfo->dwFlags = GetDocHostFlags();
+        pInfo->dwDoubleClick = DOCHOSTUIDBLCLK_DEFAULT;
+        return S_OK;
+    });
 }
 
 HRESULT STDMETHODCALLTYPE CZVDocHostUIHandler::GetOptionKeyPath(LPOLESTR* pchKey, DWORD)
@@ -139,6 +158,7 @@ class CZV_WebBrowserControl::Site final : public IOleClientSite,
 public:
     explicit Site(CZV_WebBrowserControl* owner) : m_owner(owner) {}
     void Detach() { m_owner = nullptr; }
+    CZVDocHostUIHandler* Handler() const { return m_owner ? m_owner->m_handler : nullptr; }
 
     // IUnknown
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override
@@ -158,8 +178,8 @@ public:
             *object = static_cast<IServiceProvider*>(this);
         else if (IsEqualIID(riid, IID_IInternetSecurityManager))
             *object = static_cast<IInternetSecurityManager*>(this);
-        else if (IsEqualIID(riid, kIID_IDocHostUIHandler) && m_owner && m_owner->m_handler)
-            return m_owner->m_handler->QueryInterface(riid, object);
+        else if (IsEqualIID(riid, kIID_IDocHostUIHandler) && Handler())
+            return Guarded(Handler(), E_NOINTERFACE, [&] { return Handler()->QueryInterface(riid, object); });
         if (!*object)
             return E_NOINTERFACE;
         AddRef();
@@ -361,6 +381,19 @@ CZV_WebBrowserControl::~CZV_WebBrowserControl()
 }
 
 LRESULT CALLBACK CZV_WebBrowserControl::HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    auto* self = reinterpret_cast<CZV_WebBrowserControl*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    try {
+        return HostMessage(window, message, wParam, lParam);
+    } catch (...) {
+        // Nothing may unwind into the system's window code.
+        if (self && self->m_handler)
+            self->m_handler->OnHostFailure();
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+LRESULT CZV_WebBrowserControl::HostMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_NCCREATE) {
         auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);

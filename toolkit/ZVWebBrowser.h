@@ -39,6 +39,9 @@ public:
     virtual void OnContextMenu(DWORD menuId, const POINT& point) {}
     // Flags answered to GetHostInfo (kHostFlags unless overridden).
     virtual DWORD GetDocHostFlags() const { return kHostFlags; }
+    // A method the browser called stopped inside (an allocation failed); the
+    // method failed instead. Nothing here; must not throw.
+    virtual void OnHostFailure() noexcept {}
 
     // IUnknown
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
@@ -92,6 +95,7 @@ private:
     friend class Site;
 
     static LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT HostMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     bool CreateBrowser();
     void ReleaseBrowser();
     void Resize();
