@@ -5,6 +5,10 @@
 // control, security zone) and where the browser was sent, not pixels.
 #include "toolkit/ZVWebBrowser.h"
 
+#include "ZvOSAL/ZvString.h"
+#include "osal/AllocationFailure.h"
+#include "update/UpdateTestHelpers.h"
+
 #include <gtest/gtest.h>
 
 #include <mshtmdid.h>
@@ -16,23 +20,20 @@ namespace {
 
 using ZvOSAL::ComPtr;
 
-class TopWindow {
-public:
-    TopWindow()
-        : m_window(CreateWindowExW(0, L"STATIC", L"browser host test", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 500,
-                                   400, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr))
-    {
-    }
-    ~TopWindow() { DestroyWindow(m_window); }
-    HWND Get() const { return m_window; }
-
-private:
-    HWND m_window;
+// A top-level window for the browser; destroyed when the test ends.
+struct TopWindow {
+    HWND window = CreateWindowExW(0, L"STATIC", L"browser host test", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 500,
+                                  400, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    ~TopWindow() { DestroyWindow(window); }
+    HWND Get() const { return window; }
 };
 
+// Counts the hooks' calls; while allocations fail, its hooks stop inside.
 struct CountingHandler : CZVDocHostUIHandler {
-    int menus = 0;
-    void OnContextMenu(DWORD, const POINT&) override { ++menus; }
+    int menus = 0, failures = 0;
+    void OnContextMenu(DWORD, const POINT&) override { menus += ZvOSAL::ZvString("menu").GetLength() > 0; }
+    DWORD GetDocHostFlags() const override { return ZvOSAL::ZvString("flags").GetLength() ? kHostFlags : 0; }
+    void OnHostFailure() noexcept override { ++failures; }
 };
 
 class WebBrowserHost : public ::testing::Test {
@@ -51,7 +52,7 @@ protected:
     }
 };
 
-TEST_F(WebBrowserHost, HandlerAnswersFlagsAndLetsOnlyTheTextSelectionMenuThrough)
+TEST_F(WebBrowserHost, HandlerAnswersFlagsLetsOnlyTheTextSelectionMenuThroughAndFailsOnlyAFailedCall)
 {
     CountingHandler handler;
     DOCHOSTUIINFO info = {};
@@ -62,14 +63,23 @@ TEST_F(WebBrowserHost, HandlerAnswersFlagsAndLetsOnlyTheTextSelectionMenuThrough
     const struct {
         DWORD menu;
         HRESULT answer; // S_FALSE: the browser shows its own menu; S_OK: suppressed
-    } menus[] = {{CONTEXT_MENU_TEXTSELECT, S_FALSE},
-                 {CONTEXT_MENU_DEFAULT, S_OK},
-                 {CONTEXT_MENU_ANCHOR, S_OK},
-                 {CONTEXT_MENU_IMAGE, S_OK}};
+    } menus[] = {{CONTEXT_MENU_TEXTSELECT, S_FALSE}, {CONTEXT_MENU_DEFAULT, S_OK}, {CONTEXT_MENU_ANCHOR, S_OK}};
     POINT at = {5, 6};
     for (const auto& row : menus)
         EXPECT_EQ(row.answer, handler.ShowContextMenu(row.menu, &at, nullptr, nullptr)) << row.menu;
-    EXPECT_EQ(4, handler.menus); // the overridable hook sees every request
+    EXPECT_EQ(3, handler.menus); // the overridable hook sees every request
+
+    // A hook that stops inside (an allocation failed) fails the browser's
+    // call instead of unwinding into it, and the handler hears of it.
+    namespace AllocationFailure = ZvOSAL::AllocationFailure;
+    {
+        AllocationFailure::Scope failing;
+        AllocationFailure::FailEvery(AllocationFailure::Threads::This);
+        EXPECT_EQ(S_OK, handler.ShowContextMenu(CONTEXT_MENU_TEXTSELECT, &at, nullptr, nullptr)); // no menu at all
+        EXPECT_EQ(E_UNEXPECTED, handler.GetHostInfo(&info));
+    }
+    EXPECT_EQ(2, handler.failures);
+    EXPECT_EQ(3, handler.menus);
 }
 
 TEST_F(WebBrowserHost, BrowserIsHostedSilentAndNavigatesToTheFileUrl)
@@ -103,16 +113,15 @@ TEST_F(WebBrowserHost, BrowserIsHostedSilentAndNavigatesToTheFileUrl)
     for (auto& ch : url)
         ch = ch == L'\\' ? L'/' : ch;
     ASSERT_TRUE(browser.Navigate(url.c_str()));
-    BSTR location = nullptr;
-    ASSERT_TRUE(SUCCEEDED(browser.GetBrowser()->get_LocationURL(&location)) && location);
-    std::wstring shown(location, SysStringLen(location));
-    SysFreeString(location);
-    // Windows keeps the URL, Wine writes it "file://C:\...": the same file.
-    shown.erase(0, shown.compare(0, 5, L"file:") == 0 ? 5 : 0);
-    shown.erase(0, shown.find_first_not_of(L"/\\"));
-    for (auto& ch : shown)
-        ch = ch == L'/' ? L'\\' : ch;
-    EXPECT_EQ(path, shown);
+    EXPECT_EQ(path, zvtest::FileShownBy(browser.GetBrowser()));
+
+    // Resizing the container keeps the browser inside it.
+    SetWindowPos(browser.GetSafeHwnd(), nullptr, 0, 0, 300, 250, SWP_NOMOVE | SWP_NOZORDER);
+    HWND inner = GetWindow(browser.GetSafeHwnd(), GW_CHILD);
+    ASSERT_TRUE(inner) << "the browser is not in place inside the container";
+    GetWindowRect(inner, &frame);
+    EXPECT_EQ(300, frame.right - frame.left);
+    EXPECT_EQ(250, frame.bottom - frame.top);
 
     browser.Destroy();
     EXPECT_FALSE(browser.GetSafeHwnd());
@@ -163,22 +172,6 @@ TEST_F(WebBrowserHost, SiteKeepsThePageFromRunningCodeAndInTheInternetZone)
             << action;
         EXPECT_EQ(static_cast<DWORD>(URLPOLICY_DISALLOW), policy) << action;
     }
-}
-
-TEST_F(WebBrowserHost, ResizingTheContainerKeepsTheBrowserInside)
-{
-    TopWindow top;
-    CZV_WebBrowserControl browser;
-    RECT place = {0, 0, 200, 100};
-    ASSERT_TRUE(browser.Create(top.Get(), 1020, place, WS_CHILD | WS_VISIBLE, nullptr));
-    ASSERT_NE(nullptr, browser.GetBrowser());
-    SetWindowPos(browser.GetSafeHwnd(), nullptr, 0, 0, 300, 250, SWP_NOMOVE | SWP_NOZORDER);
-    HWND inner = GetWindow(browser.GetSafeHwnd(), GW_CHILD);
-    ASSERT_TRUE(inner) << "the browser is not in place inside the container";
-    RECT innerRect = {};
-    GetWindowRect(inner, &innerRect);
-    EXPECT_EQ(300, innerRect.right - innerRect.left);
-    EXPECT_EQ(250, innerRect.bottom - innerRect.top);
 }
 
 } // namespace

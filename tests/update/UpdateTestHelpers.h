@@ -1,11 +1,13 @@
 // Shared pieces of the workflow tests: a patch description document, a host
-// that can act on its own calls (slow or reentrant hosts), and a wait for
-// a thread's queue.
+// that can act on its own calls (slow or reentrant hosts), the file a browser
+// pane shows.
 #pragma once
 
 #include "support/RecordingHost.h"
 
 #include <windows.h>
+
+#include <exdisp.h>
 
 #include <functional>
 #include <string>
@@ -22,16 +24,16 @@ inline std::string PatchDocument(const std::string& url, unsigned long long size
            "\"><![CDATA[<html><body>New in 2.5</body></html>]]></patch></update>\n";
 }
 
-// A recording host with hooks: onLog runs after a log line was recorded (on
-// the calling thread), onCall after every recorded call of the named
-// operations.
+// A recording host with hooks (slow or reentrant hosts): onLog runs after a
+// log line was recorded, onSetNewVersion after that call, both on the
+// calling thread.
 class HookedHost : public RecordingHost {
 public:
     std::function<void(const std::wstring&)> onLog;
     std::function<void()> onSetNewVersion;
-    // 0/1 or any other byte for the two answers that are read as bytes.
-    unsigned char showUpdateDialogByte = 0xFF; // 0xFF: use settings
-    unsigned char useWorkerThreadsByte = 0xFF;
+    // Any byte for the two answers that are read as bytes (GetShowUpdateDialog,
+    // GetUseWorkerThreads); 0xFF: the settings' answers.
+    unsigned char boolByte = 0xFF;
 
     void Log(const wchar_t* line) override
     {
@@ -45,40 +47,43 @@ public:
         if (onSetNewVersion)
             onSetNewVersion();
     }
-    bool GetShowUpdateDialog() override
-    {
-        bool answer = RecordingHost::GetShowUpdateDialog();
-        return showUpdateDialogByte == 0xFF ? answer : AsBool(showUpdateDialogByte);
-    }
-    bool GetUseWorkerThreads() override
-    {
-        bool answer = RecordingHost::GetUseWorkerThreads();
-        return useWorkerThreadsByte == 0xFF ? answer : AsBool(useWorkerThreadsByte);
-    }
+    bool GetShowUpdateDialog() override { return ByteOr(RecordingHost::GetShowUpdateDialog()); }
+    bool GetUseWorkerThreads() override { return ByteOr(RecordingHost::GetUseWorkerThreads()); }
 
 private:
     // A host built by another compiler may hand back any byte as its bool.
-    static bool AsBool(unsigned char byte)
+    bool ByteOr(bool answer) const
     {
-        volatile unsigned char stored = byte;
+        if (boolByte == 0xFF)
+            return answer;
+        volatile unsigned char stored = boolByte;
         return *reinterpret_cast<volatile bool*>(const_cast<unsigned char*>(&stored));
     }
 };
 
-// Index of the first call of `operation` at or after `from`; -1 when none.
-inline int IndexOf(const std::vector<HostCall>& calls, const std::string& operation, size_t from = 0)
-{
-    for (size_t i = from; i < calls.size(); ++i)
-        if (calls[i].operation == operation)
-            return static_cast<int>(i);
-    return -1;
-}
-
 // Arguments of the first call of `operation`; "(no call)" when there is none.
 inline std::wstring ArgumentsOf(const std::vector<HostCall>& calls, const std::string& operation)
 {
-    const int index = IndexOf(calls, operation);
-    return index < 0 ? std::wstring(L"(no call)") : calls[index].arguments;
+    for (const HostCall& call : calls)
+        if (call.operation == operation)
+            return call.arguments;
+    return L"(no call)";
+}
+
+// The file the browser shows; empty before it navigated. Windows keeps the
+// URL "file:///C:/...", Wine writes "file://C:\...": both give "C:\...".
+inline std::wstring FileShownBy(IWebBrowser2* browser)
+{
+    BSTR location = nullptr;
+    if (!browser || FAILED(browser->get_LocationURL(&location)) || !location)
+        return std::wstring();
+    std::wstring text(location, SysStringLen(location));
+    SysFreeString(location);
+    text.erase(0, text.compare(0, 5, L"file:") == 0 ? 5 : 0);
+    text.erase(0, text.find_first_not_of(L"/\\"));
+    for (auto& ch : text)
+        ch = ch == L'/' ? L'\\' : ch;
+    return text;
 }
 
 } // namespace zvtest
