@@ -181,6 +181,12 @@ TEST_P(InteractiveUpdate, TheInstallerDecidesWhatTheUserIsAsked)
     }
 }
 
+// Presses Cancel in window if it is the progress dialog (and then stops).
+BOOL CALLBACK PressCancelInProgressDialog(HWND window, LPARAM)
+{
+    return !GetDlgItem(window, IDC_PROGRESS) || !PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+}
+
 // Every other way out of the run, with the result it gives.
 TEST_P(InteractiveUpdate, EveryWayOutGivesItsResult)
 {
@@ -264,11 +270,7 @@ TEST_P(InteractiveUpdate, EveryWayOutGivesItsResult)
              t.host.onLog = [uiThread](const std::wstring& line) {
                  if (line.find(L"ThreadFileCheck(): start checking") == std::wstring::npos)
                      return;
-                 EnumThreadWindows(uiThread, [](HWND window, LPARAM) {
-                     if (GetDlgItem(window, IDC_PROGRESS))
-                         PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-                     return TRUE;
-                 }, 0);
+                 EnumThreadWindows(uiThread, PressCancelInProgressDialog, 0);
                  if (GetCurrentThreadId() != uiThread)
                      Sleep(500); // the dialog handles the press before the check reports
              };
