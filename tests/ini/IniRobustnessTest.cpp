@@ -13,7 +13,6 @@
 #include <cstring>
 #include <random>
 #include <string>
-#include <utility>
 #include <vector>
 
 using zvtest::TempFolder;
@@ -26,37 +25,25 @@ unsigned Seed()
     return text && *text ? static_cast<unsigned>(strtoul(text, nullptr, 10)) : 20241205u;
 }
 
-// A zero-separated list of exactly length characters (names may be empty).
-std::vector<std::wstring> SplitExact(const wchar_t* list, size_t length)
-{
-    std::vector<std::wstring> names;
-    size_t start = 0;
-    for (size_t i = 0; i < length; ++i) {
-        if (list[i] == L'\0') {
-            names.emplace_back(list + start, i - start);
-            start = i + 1;
-        }
-    }
-    return names;
-}
-
-using Dump = std::vector<std::pair<std::wstring, std::vector<std::pair<std::wstring, std::wstring>>>>;
-
 // Everything a reader answers: sections in order, each with its keys and
-// values in order.
-Dump DumpOf(const CZVIniFileReader& reader, size_t capacity)
+// values in order (names may be empty: the list is split at exactly its
+// length).
+std::wstring DumpOf(const CZVIniFileReader& reader, size_t capacity)
 {
-    Dump dump;
     std::vector<wchar_t> buffer(capacity + 4);
     const unsigned long length =
         reader.GetProfileString(nullptr, nullptr, L"", buffer.data(), static_cast<unsigned long>(buffer.size()));
-    for (const std::wstring& section : SplitExact(buffer.data(), length)) {
+    std::wstring dump;
+    for (size_t i = 0, start = 0; i < length; ++i) {
+        if (buffer[i] != L'\0')
+            continue;
+        const std::wstring section(buffer.data() + start, i - start);
+        start = i + 1;
         CZvStringMap pairs;
         EXPECT_TRUE(reader.GetSection(section.c_str(), pairs));
-        std::vector<std::pair<std::wstring, std::wstring>> keys;
-        for (size_t i = 0; i < pairs.GetCount(); ++i)
-            keys.emplace_back(pairs.GetAt(i).name, pairs.GetAt(i).value);
-        dump.emplace_back(section, std::move(keys));
+        dump += L"\x1[" + section + L"]";
+        for (size_t k = 0; k < pairs.GetCount(); ++k)
+            dump += L"\x1" + pairs.GetAt(k).name + L"\x2" + pairs.GetAt(k).value;
     }
     return dump;
 }
@@ -68,48 +55,34 @@ public:
     size_t Below(size_t n) { return n == 0 ? 0 : std::uniform_int_distribution<size_t>(0, n - 1)(m_random); }
     bool OneIn(size_t n) { return Below(n) == 0; }
 
+    // Units that mean something to the syntax, the byte-order mark, lone
+    // surrogates, 0, or anything at all.
     wchar_t SpecialUnit()
     {
-        static const wchar_t kUnits[] = {L'[', L']', L'=', L';', L'#', L'$', L'<', L'>', L'"', L'\r', L'\n',
-                                         L' ', L'\t', L'\0', 0xFEFF, 0xD800, 0xDC00, 0xFFFF, L'a', L'Z'};
-        if (OneIn(4))
-            return static_cast<wchar_t>(Below(0x10000));
-        return kUnits[Below(sizeof(kUnits) / sizeof(kUnits[0]))];
+        static const wchar_t kUnits[] = L"[]=;#$<>\"\r\n \t\0\xFEFF\xD800\xDC00\xFFFF" L"aZ";
+        return OneIn(4) ? static_cast<wchar_t>(Below(0x10000)) : kUnits[Below(sizeof(kUnits) / sizeof(wchar_t) - 1)];
     }
 
+    // Replaced and inserted units, cuts, truncation and lines of structure.
     std::wstring Mutate(std::wstring text)
     {
-        const size_t steps = 1 + Below(12);
-        for (size_t step = 0; step < steps; ++step) {
-            switch (Below(5)) {
-            case 0: // replace units
-                for (size_t n = Below(8); n > 0 && !text.empty(); --n)
+        static const wchar_t* kLines[] = {L"[S]", L"[s]", L"[]", L"[ spaced ]", L"=v", L"K=\"q\"", L"K = v ",
+                                          L"k=last", L"; c", L"# c", L"$include <>", L"$include <missing-file.ini>",
+                                          L"$include", L"[unclosed", L"no equals", L"  \tIndented=1"};
+        for (size_t step = 1 + Below(12); step > 0; --step) {
+            const size_t kind = Below(5), at = Below(text.size() + 1);
+            if (kind == 0 && !text.empty())
+                for (size_t n = Below(8); n > 0; --n)
                     text[Below(text.size())] = SpecialUnit();
-                break;
-            case 1: { // insert units
-                std::wstring chunk;
+            else if (kind == 1)
                 for (size_t n = 1 + Below(16); n > 0; --n)
-                    chunk += SpecialUnit();
-                text.insert(Below(text.size() + 1), chunk);
-                break;
-            }
-            case 3: // cut
-                if (!text.empty())
-                    text.erase(Below(text.size()), Below(64));
-                break;
-            case 4: { // a line of structure
-                static const wchar_t* kLines[] = {L"[S]", L"[s]", L"[]", L"[ spaced ]", L"=v", L"K=\"q\"",
-                                                  L"K = v ", L"k=last", L"; c", L"# c", L"$include <>",
-                                                  L"$include <missing-file.ini>", L"$include", L"[unclosed",
-                                                  L"no equals", L"  \tIndented=1"};
-                const std::wstring line = std::wstring(L"\n") + kLines[Below(sizeof(kLines) / sizeof(kLines[0]))];
-                text.insert(Below(text.size() + 1), line);
-                break;
-            }
-            default: // truncate
-                text.resize(Below(text.size() + 1));
-                break;
-            }
+                    text.insert(at, 1, SpecialUnit());
+            else if (kind == 2 && at < text.size())
+                text.erase(at, Below(64));
+            else if (kind == 3)
+                text.insert(at, std::wstring(L"\n") + kLines[Below(sizeof(kLines) / sizeof(kLines[0]))]);
+            else if (kind == 4)
+                text.resize(at);
         }
         return text;
     }
@@ -134,10 +107,8 @@ TEST(IniRobustnessTest, MutatedTextsParseAndReadBackTheSame)
     SCOPED_TRACE("ZV_INI_SEED=" + std::to_string(seed));
     Mutator mutator(seed);
     TempFolder folder;
-    const int kRounds = 300;
-    for (int round = 0; round < kRounds; ++round) {
-        std::wstring text = kBases[mutator.Below(sizeof(kBases) / sizeof(kBases[0]))];
-        text = mutator.Mutate(text);
+    for (int round = 0; round < 300; ++round) {
+        const std::wstring text = mutator.Mutate(kBases[mutator.Below(sizeof(kBases) / sizeof(kBases[0]))]);
         SCOPED_TRACE("round " + std::to_string(round));
 
         // From memory, or from a file in either UTF-16 byte order.
@@ -163,8 +134,7 @@ TEST(IniRobustnessTest, MutatedTextsParseAndReadBackTheSame)
             const wchar_t* section = mutator.OneIn(3) ? nullptr : (mutator.OneIn(2) ? L"S" : L"a");
             const wchar_t* key = mutator.OneIn(3) ? nullptr : (mutator.OneIn(2) ? L"K" : L"x");
             const unsigned long got = reader.GetProfileString(section, key, L"default", buffer.data(), size);
-            ASSERT_LT(got, size);
-            EXPECT_EQ(L'\0', buffer[got]);
+            ASSERT_TRUE(got < size && buffer[got] == L'\0') << got;
             for (size_t i = size; i < buffer.size(); ++i)
                 ASSERT_EQ(L'#', buffer[i]) << "overrun at " << i;
         }
@@ -178,7 +148,7 @@ TEST(IniRobustnessTest, MutatedTextsParseAndReadBackTheSame)
             reader.WriteProfileString(mutator.OneIn(2) ? L"S" : L"a", mutator.OneIn(5) ? nullptr : key.c_str(),
                                       mutator.OneIn(5) ? nullptr : value.c_str());
         }
-        const Dump parsed = DumpOf(reader, text.size() * 2 + 4096);
+        const std::wstring parsed = DumpOf(reader, text.size() * 2 + 4096);
         ASSERT_TRUE(reader.SetEncoding(CZVIniFileReader::eUtf16LE));
         const std::wstring path = folder.Path(L"round" + std::to_wstring(round) + L".ini");
         ASSERT_TRUE(reader.Save(path.c_str()));
@@ -198,14 +168,13 @@ TEST(IniRobustnessTest, HugeLinesAndManySections)
     CZVIniFileReader reader;
     ASSERT_TRUE(reader.LoadFromText(text.c_str()));
     wchar_t buffer[16];
-    EXPECT_EQ(15u, reader.GetProfileString(L"Big", L"Value", L"", buffer, 16));
-    EXPECT_EQ(19999, reader.GetProfileInt(L"section19999", L"key", -1));
+    EXPECT_TRUE(reader.GetProfileString(L"Big", L"Value", L"", buffer, 16) == 15 &&
+                reader.GetProfileInt(L"section19999", L"key", -1) == 19999);
 }
 
 // Chains far beyond the depth limit, cycles (through another spelling of a
-// path, and of a file to itself), a diamond, every file including every
-// other, and device names: each load ends, once per file, with the right
-// values.
+// path, and of a file to itself), a diamond and device names: each load
+// ends, once per file, with the right values.
 TEST(IniRobustnessTest, IncludeGraphs)
 {
     TempFolder folder;
@@ -215,14 +184,8 @@ TEST(IniRobustnessTest, IncludeGraphs)
                                  "\n$include <chain" + std::to_string(i + 1) + ".ini>\n";
         ASSERT_TRUE(folder.Write(L"chain" + std::to_wstring(i) + L".ini", text));
     }
-    for (int i = 0; i < 14; ++i) {
-        std::string text = "[F" + std::to_string(i) + "]\nK=" + std::to_string(i) + "\n";
-        for (int j = 0; j < 14; ++j)
-            text += "$include <g" + std::to_string(j) + ".ini>\n";
-        ASSERT_TRUE(folder.Write(L"g" + std::to_wstring(i) + L".ini", text));
-    }
     const char* files[][2] = {
-        {"dir\\a.ini", "[A]\nK=1\n$include <b.ini>\nAfter=1\n"},
+        {"dir\\a.ini", "[A]\n$include <b.ini>\nK=1\n"},
         {"dir\\b.ini", "[B]\nK=1\n$include <..\\dir\\.\\A.INI>\n"},
         {"self.ini", "[S]\nK=1\n$include <self.ini>\n"},
         {"top.ini", "$include <left.ini>\n$include <right.ini>\n"},
@@ -237,29 +200,22 @@ TEST(IniRobustnessTest, IncludeGraphs)
     const struct {
         const wchar_t* file;
         unsigned long maxDepth;
-        std::wstring section;
-        const wchar_t* key;
+        std::wstring section; // its K
         int expected;
     } rows[] = {
-        {L"chain0.ini", 0, L"L" + std::to_wstring(depth), L"K", depth},
-        {L"chain0.ini", 0, L"L" + std::to_wstring(depth + 1), L"K", -1},
-        {L"chain60.ini", 100000, L"L119", L"K", 119}, // a limit beyond the cap is held at the cap
-        {L"dir\\a.ini", 0, L"B", L"K", 1},
-        {L"dir\\a.ini", 0, L"A", L"After", 1},
-        {L"self.ini", 0, L"S", L"K", 1},
-        {L"top.ini", 0, L"Bottom", L"K", 1},
-        {L"top.ini", 0, L"Right", L"K", 1},
-        {L"g0.ini", 0, L"F13", L"K", 13},
-        {L"devices.ini", 0, L"D", L"K", 1},
+        {L"chain0.ini", 0, L"L" + std::to_wstring(depth), depth},
+        {L"chain0.ini", 0, L"L" + std::to_wstring(depth + 1), -1},
+        {L"chain60.ini", 100000, L"L119", 119}, // a limit beyond the cap is held at the cap
+        {L"dir\\a.ini", 0, L"A", 1},            // read on after the cycle
+        {L"self.ini", 0, L"S", 1},
+        {L"top.ini", 0, L"Bottom", 1},
+        {L"devices.ini", 0, L"D", 1},
     };
     for (const auto& row : rows) {
         CZVIniReaderOptions options = {0, row.maxDepth, 0};
         CZVIniFileReader reader(options);
         ASSERT_TRUE(reader.Open(folder.Path(row.file).c_str())) << row.file;
-        EXPECT_EQ(row.expected, reader.GetProfileInt(row.section.c_str(), row.key, -1)) << row.file;
+        EXPECT_EQ(row.expected, reader.GetProfileInt(row.section.c_str(), L"K", -1)) << row.file;
     }
-    CZVIniFileReader memory, device;
-    ASSERT_TRUE(memory.LoadFromText((L"$include <" + folder.Path(L"self.ini") + L">\n").c_str()));
-    EXPECT_EQ(1, memory.GetProfileInt(L"S", L"K", 0));
-    EXPECT_FALSE(device.Open(L"NUL")) << "a device is not read";
+    EXPECT_FALSE(CZVIniFileReader().Open(L"NUL")) << "a device is not read";
 }
