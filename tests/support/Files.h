@@ -41,5 +41,9 @@ bool PathExists(const std::wstring& path);
 // UTF-16 text as bytes, little- or big-endian, with or without the byte-order
 // mark.
 std::string Utf16Bytes(const std::wstring& text, bool bigEndian = false, bool mark = true);
+// -1 for a missing file.
+long long FileSize(const std::wstring& path);
+// UTF-16 as 8-bit text: ASCII as it is, every other unit as '?'.
+std::string Narrow(const std::wstring& text);
 
 } // namespace zvtest

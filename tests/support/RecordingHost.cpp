@@ -24,38 +24,42 @@ std::vector<HostCall> RecordingHost::Calls() const
     return m_calls;
 }
 
+std::vector<std::wstring> RecordingHost::ArgumentsOf(const std::string& operation) const
+{
+    std::vector<std::wstring> arguments;
+    for (const HostCall& call : Calls())
+        if (call.operation == operation)
+            arguments.push_back(call.arguments);
+    return arguments;
+}
+
+std::optional<std::wstring> RecordingHost::Last(const std::string& operation) const
+{
+    const std::vector<std::wstring> arguments = ArgumentsOf(operation);
+    if (arguments.empty() || arguments.back() == L"(null)")
+        return std::nullopt;
+    return arguments.back();
+}
+
+std::vector<long long> RecordingHost::Numbers(const std::string& operation) const
+{
+    std::vector<long long> numbers;
+    for (const std::wstring& text : ArgumentsOf(operation))
+        numbers.push_back(std::stoll(text));
+    return numbers;
+}
+
 std::vector<std::string> RecordingHost::Operations() const
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
     std::vector<std::string> names;
-    for (const HostCall& call : m_calls)
+    for (const HostCall& call : Calls())
         names.push_back(call.operation);
     return names;
 }
 
-std::vector<std::wstring> RecordingHost::LogLines() const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    std::vector<std::wstring> lines;
-    for (const HostCall& call : m_calls)
-        if (call.operation == "Log")
-            lines.push_back(call.arguments);
-    return lines;
-}
-
-size_t RecordingHost::CallCount() const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_calls.size();
-}
-
 size_t RecordingHost::CountOf(const std::string& operation) const
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    size_t count = 0;
-    for (const HostCall& call : m_calls)
-        count += call.operation == operation;
-    return count;
+    return ArgumentsOf(operation).size();
 }
 
 void RecordingHost::ClearCalls()
@@ -66,145 +70,72 @@ void RecordingHost::ClearCalls()
 
 std::vector<RecordingHost::Installer> RecordingHost::Installers() const
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_installers;
+    std::vector<Installer> installers;
+    for (const std::wstring& text : ArgumentsOf("AddInstallerFile")) {
+        const size_t bar = text.rfind(L'|');
+        installers.push_back(Installer{text.substr(0, bar), std::stoi(text.substr(bar + 1))});
+    }
+    return installers;
 }
 
-std::optional<std::wstring> RecordingHost::NewVersion() const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_newVersion;
-}
-
-std::optional<std::wstring> RecordingHost::ReleaseNotes() const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_releaseNotes;
-}
-
-std::optional<std::wstring> RecordingHost::ReleaseNotesFile() const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_releaseNotesFile;
-}
-
-std::vector<long long> RecordingHost::DownloadSizes() const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_downloadSizes;
-}
-
-std::vector<long long> RecordingHost::ProgressReports() const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_progress;
-}
-
-bool RecordingHost::IsCRMUploadOffered() { Record("IsCRMUploadOffered"); return settings.crmUploadOffered; }
-bool RecordingHost::GetSendCRMData() { Record("GetSendCRMData"); return settings.sendCRMData; }
-void RecordingHost::SetSendCRMData(bool send) { Record("SetSendCRMData", send ? L"1" : L"0"); }
-bool RecordingHost::GetNotifyDownload() { Record("GetNotifyDownload"); return settings.notifyDownload; }
-bool RecordingHost::GetShowUpdateDialog() { Record("GetShowUpdateDialog"); return settings.showUpdateDialog; }
-void RecordingHost::SetShowUpdateDialog(bool show) { Record("SetShowUpdateDialog", show ? L"1" : L"0"); }
-bool RecordingHost::GetShowInstallDialog() { Record("GetShowInstallDialog"); return settings.showInstallDialog; }
-const wchar_t* RecordingHost::GetSkinPath() { Record("GetSkinPath"); return Text(settings.skinPath); }
-const wchar_t* RecordingHost::GetDownloadFolder() { Record("GetDownloadFolder"); return Text(settings.downloadFolder); }
-
-const wchar_t* RecordingHost::GetInstallerFileName()
-{
-    Record("GetInstallerFileName");
-    return settings.installerFileName ? settings.installerFileName->c_str()
-                                      : CUpdateConfiguration2::GetInstallerFileName();
-}
+#define ZV_ANSWER(type, name, value)                                                                                   \
+    type RecordingHost::name()                                                                                         \
+    {                                                                                                                  \
+        Record(#name);                                                                                                 \
+        return value;                                                                                                  \
+    }
+ZV_ANSWER(bool, IsCRMUploadOffered, settings.crmUploadOffered)
+ZV_ANSWER(bool, GetSendCRMData, settings.sendCRMData)
+ZV_ANSWER(bool, GetNotifyDownload, settings.notifyDownload)
+ZV_ANSWER(bool, GetShowUpdateDialog, settings.showUpdateDialog)
+ZV_ANSWER(bool, GetShowInstallDialog, settings.showInstallDialog)
+ZV_ANSWER(const wchar_t*, GetSkinPath, Text(settings.skinPath))
+ZV_ANSWER(const wchar_t*, GetDownloadFolder, Text(settings.downloadFolder))
+ZV_ANSWER(const wchar_t*, GetInstallerFileName,
+          settings.installerFileName ? settings.installerFileName->c_str() : CUpdateConfiguration2::GetInstallerFileName())
+ZV_ANSWER(const wchar_t*, GetProgram, Text(settings.program))
+ZV_ANSWER(const wchar_t*, GetProductName,
+          settings.productName ? settings.productName->c_str() : CUpdateConfiguration2::GetProductName())
+ZV_ANSWER(const wchar_t*, GetUpdateURL, Text(settings.updateURL))
+ZV_ANSWER(const wchar_t*, GetCRMRedirectURL,
+          settings.crmRedirectURL ? settings.crmRedirectURL->c_str() : CUpdateConfiguration2::GetCRMRedirectURL())
+ZV_ANSWER(const wchar_t*, GetProgramLanguage, Text(settings.programLanguage))
+ZV_ANSWER(const wchar_t*, GetProgramVersion, Text(settings.programVersion))
+ZV_ANSWER(const wchar_t*, GetSerialNumber, Text(settings.serialNumber))
+ZV_ANSWER(bool, GetSendSerialNumber, settings.sendSerialNumber)
+ZV_ANSWER(bool, GetUseWorkerThreads, settings.useWorkerThreads)
+ZV_ANSWER(HWND, GetParentWindow, settings.parentWindow)
+ZV_ANSWER(bool, IsDontShowAgainOffered, settings.dontShowAgainOffered)
+ZV_ANSWER(int, GetPlatform, settings.platform)
+ZV_ANSWER(void, OnDownloadBegin, void())
+ZV_ANSWER(void, OnDownloadEnd, void())
+#undef ZV_ANSWER
 
 const wchar_t* RecordingHost::GetCRMDataFile(int kind)
 {
     Record("GetCRMDataFile", std::to_wstring(kind));
-    if (kind == 0)
-        return Text(settings.crmViewFile);
-    if (kind == 1)
-        return Text(settings.crmUploadFile);
-    return nullptr;
+    return kind == 0 ? Text(settings.crmViewFile) : kind == 1 ? Text(settings.crmUploadFile) : nullptr;
 }
 
-const wchar_t* RecordingHost::GetProgram() { Record("GetProgram"); return Text(settings.program); }
-
-const wchar_t* RecordingHost::GetProductName()
-{
-    Record("GetProductName");
-    return settings.productName ? settings.productName->c_str() : CUpdateConfiguration2::GetProductName();
-}
-
-const wchar_t* RecordingHost::GetUpdateURL() { Record("GetUpdateURL"); return Text(settings.updateURL); }
-
-const wchar_t* RecordingHost::GetCRMRedirectURL()
-{
-    Record("GetCRMRedirectURL");
-    return settings.crmRedirectURL ? settings.crmRedirectURL->c_str() : CUpdateConfiguration2::GetCRMRedirectURL();
-}
-
-const wchar_t* RecordingHost::GetProgramLanguage() { Record("GetProgramLanguage"); return Text(settings.programLanguage); }
-const wchar_t* RecordingHost::GetProgramVersion() { Record("GetProgramVersion"); return Text(settings.programVersion); }
-const wchar_t* RecordingHost::GetSerialNumber() { Record("GetSerialNumber"); return Text(settings.serialNumber); }
-bool RecordingHost::GetSendSerialNumber() { Record("GetSendSerialNumber"); return settings.sendSerialNumber; }
-
-void RecordingHost::SetReleaseNotesFile(const wchar_t* path)
-{
-    Record("SetReleaseNotesFile", TextOrNull(path));
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_releaseNotesFile = path ? std::optional<std::wstring>(path) : std::nullopt;
-}
-
-void RecordingHost::SetNewVersion(const wchar_t* name)
-{
-    Record("SetNewVersion", TextOrNull(name));
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_newVersion = name ? std::optional<std::wstring>(name) : std::nullopt;
-}
-
-void RecordingHost::SetDownloadSize(long long bytes)
-{
-    Record("SetDownloadSize", std::to_wstring(bytes));
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_downloadSizes.push_back(bytes);
-}
+void RecordingHost::SetSendCRMData(bool send) { Record("SetSendCRMData", send ? L"1" : L"0"); }
+void RecordingHost::SetShowUpdateDialog(bool show) { Record("SetShowUpdateDialog", show ? L"1" : L"0"); }
+void RecordingHost::SetReleaseNotesFile(const wchar_t* path) { Record("SetReleaseNotesFile", TextOrNull(path)); }
+void RecordingHost::SetNewVersion(const wchar_t* name) { Record("SetNewVersion", TextOrNull(name)); }
+void RecordingHost::SetReleaseNotes(const wchar_t* notes) { Record("SetReleaseNotes", TextOrNull(notes)); }
+void RecordingHost::SetDownloadSize(long long bytes) { Record("SetDownloadSize", std::to_wstring(bytes)); }
+void RecordingHost::OnDownloadProgress(long long bytes) { Record("OnDownloadProgress", std::to_wstring(bytes)); }
+void RecordingHost::Log(const wchar_t* line) { Record("Log", TextOrNull(line)); }
 
 void RecordingHost::AddInstallerFile(const wchar_t* path, int pugInstaller)
 {
     Record("AddInstallerFile", TextOrNull(path) + L"|" + std::to_wstring(pugInstaller));
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_installers.push_back(Installer{TextOrNull(path), pugInstaller});
-}
-
-void RecordingHost::OnDownloadBegin() { Record("OnDownloadBegin"); }
-void RecordingHost::OnDownloadEnd() { Record("OnDownloadEnd"); }
-
-void RecordingHost::OnDownloadProgress(long long bytes)
-{
-    Record("OnDownloadProgress", std::to_wstring(bytes));
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_progress.push_back(bytes);
 }
 
 bool RecordingHost::IsCancelRequested()
 {
     Record("IsCancelRequested");
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return settings.cancelAfterProgressReports > 0 &&
-           m_progress.size() >= static_cast<size_t>(settings.cancelAfterProgressReports);
-}
-
-void RecordingHost::Log(const wchar_t* line) { Record("Log", TextOrNull(line)); }
-bool RecordingHost::GetUseWorkerThreads() { Record("GetUseWorkerThreads"); return settings.useWorkerThreads; }
-HWND RecordingHost::GetParentWindow() { Record("GetParentWindow"); return settings.parentWindow; }
-bool RecordingHost::IsDontShowAgainOffered() { Record("IsDontShowAgainOffered"); return settings.dontShowAgainOffered; }
-int RecordingHost::GetPlatform() { Record("GetPlatform"); return settings.platform; }
-
-void RecordingHost::SetReleaseNotes(const wchar_t* notes)
-{
-    Record("SetReleaseNotes", TextOrNull(notes));
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_releaseNotes = notes ? std::optional<std::wstring>(notes) : std::nullopt;
+    const int after = settings.cancelAfterProgressReports;
+    return after > 0 && static_cast<int>(CountOf("OnDownloadProgress")) >= after;
 }
 
 } // namespace zvtest

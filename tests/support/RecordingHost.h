@@ -58,9 +58,11 @@ public:
     // What was recorded, in call order.
     std::vector<HostCall> Calls() const;
     std::vector<std::string> Operations() const;
-    std::vector<std::wstring> LogLines() const;
-    size_t CallCount() const;
+    std::vector<std::wstring> LogLines() const { return ArgumentsOf("Log"); }
+    size_t CallCount() const { return Calls().size(); }
     size_t CountOf(const std::string& operation) const;
+    // The arguments of every call of an operation, as text, in order.
+    std::vector<std::wstring> ArgumentsOf(const std::string& operation) const;
     void ClearCalls();
 
     // What the library told the host.
@@ -69,11 +71,11 @@ public:
         int kind;
     };
     std::vector<Installer> Installers() const;
-    std::optional<std::wstring> NewVersion() const;
-    std::optional<std::wstring> ReleaseNotes() const;
-    std::optional<std::wstring> ReleaseNotesFile() const;
-    std::vector<long long> DownloadSizes() const;
-    std::vector<long long> ProgressReports() const;
+    std::optional<std::wstring> NewVersion() const { return Last("SetNewVersion"); }
+    std::optional<std::wstring> ReleaseNotes() const { return Last("SetReleaseNotes"); }
+    std::optional<std::wstring> ReleaseNotesFile() const { return Last("SetReleaseNotesFile"); }
+    std::vector<long long> DownloadSizes() const { return Numbers("SetDownloadSize"); }
+    std::vector<long long> ProgressReports() const { return Numbers("OnDownloadProgress"); }
 
     // The interface, every slot recorded.
     bool IsCRMUploadOffered() override;
@@ -113,15 +115,12 @@ public:
 private:
     void Record(const char* operation, std::wstring arguments = std::wstring());
     static const wchar_t* Text(const std::optional<std::wstring>& value);
+    // The last call's text argument; none without a call or for a null text.
+    std::optional<std::wstring> Last(const std::string& operation) const;
+    std::vector<long long> Numbers(const std::string& operation) const;
 
     mutable std::mutex m_mutex;
     std::vector<HostCall> m_calls;
-    std::vector<Installer> m_installers;
-    std::optional<std::wstring> m_newVersion;
-    std::optional<std::wstring> m_releaseNotes;
-    std::optional<std::wstring> m_releaseNotesFile;
-    std::vector<long long> m_downloadSizes;
-    std::vector<long long> m_progress;
 };
 
 // Text of a possibly null wide pointer, for recording.
