@@ -12,10 +12,22 @@ namespace {
 const wchar_t kAgentName[] = L"ZorvaHttpClient";
 const wchar_t kDefaultTargetFile[] = L"ZorvaHttpTransferFile.dat";
 const wchar_t kDefaultUserName[] = L"ZorvaHttpUser";
+const DWORD kBlockSize = 65536;
+// The calling thread looks up this often while it waits for a block, and asks
+// the observer about a cancel at most this often while nothing arrives.
+const DWORD kWaitSliceMs = 50;
+const DWORD kCancelPollMs = 250;
+// Redirects followed by hand (HTTPS-only requests) before giving up.
+const int kMaxRedirects = 10;
 
 bool IsAcceptedStatus(int status)
 {
     return status == 200 || status == 201 || status == 202 || status == 203 || status == 206;
+}
+
+bool IsRedirectStatus(int status)
+{
+    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
 }
 
 // Reads one header of the answer as text. The buffer holds 128 wide
@@ -38,44 +50,295 @@ bool ParseStatus(const wchar_t* text, int& status)
     return true;
 }
 
+bool IsTimeout(DWORD error)
+{
+    return error == ERROR_INTERNET_TIMEOUT || error == WSAETIMEDOUT;
+}
+
+DWORD Elapsed(DWORD since)
+{
+    return GetTickCount() - since;
+}
+
 } // namespace
 
+// The thread that makes the blocking WinINet calls of one request: it sends
+// the request and then reads the body ahead into a ring of blocks that the
+// calling thread empties. It owns every internet handle of the request and
+// is the only one to close them (a close on another thread could drain an
+// endless answer there), except that the calling thread, when it drops the
+// request, closes the request handle while a call is in flight: the
+// documented way to abort it. The object is shared by the two threads; the
+// last one to let go frees it. The threads meet under a slim lock with
+// condition variables, which cost no trip to the kernel while neither waits.
+class CZorvaHttpTransfer::CWorker {
+public:
+    struct Target {
+        wchar_t host[kComponentLength];
+        wchar_t user[kComponentLength];
+        wchar_t object[2 * kComponentLength];
+        INTERNET_PORT port;
+        DWORD flags;
+    };
+    enum class ENext { Block, End, Error, Waiting };
+
+    // Null when no thread (or no memory) is to be had.
+    static CWorker* Start(unsigned stallSeconds)
+    {
+        CWorker* worker = new (std::nothrow) CWorker();
+        if (!worker)
+            return nullptr;
+        if (!worker->m_buffers || !worker->m_session.Open(kAgentName, stallSeconds)) {
+            delete worker;
+            return nullptr;
+        }
+        // The thread keeps the library loaded: after a dropped request it may
+        // outlive the call that started it.
+        GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(&ThreadMain),
+                           &worker->m_module);
+        worker->m_thread.Reset(CreateThread(nullptr, 0, &ThreadMain, worker, 0, nullptr));
+        if (!worker->m_thread) {
+            if (worker->m_module)
+                FreeLibrary(worker->m_module);
+            delete worker;
+            return nullptr;
+        }
+        return worker;
+    }
+
+    void Send(const Target& target)
+    {
+        Lock lock(m_lock);
+        m_target = target;
+        m_sent = false;
+        m_command = Command::Send;
+        WakeConditionVariable(&m_toWorker);
+    }
+    // True once the request was sent (Succeeded, Error tell how); false when
+    // ms passed first.
+    bool WaitSent(DWORD ms)
+    {
+        Lock lock(m_lock);
+        if (!m_sent)
+            SleepConditionVariableSRW(&m_toCaller, &m_lock, ms, 0);
+        return m_sent;
+    }
+    bool Succeeded() const { return m_ok; }
+    DWORD Error() const { return m_error; }
+    // The request handle, for header queries while the worker is idle.
+    HINTERNET Request() const { return m_request.Get(); }
+
+    // From now on the worker reads the body ahead.
+    void Stream()
+    {
+        Lock lock(m_lock);
+        m_streaming = true;
+        WakeConditionVariable(&m_toWorker);
+    }
+    // The next block of the body, waiting up to ms for it. The block stays
+    // the caller's until Consumed.
+    ENext Next(DWORD ms, const BYTE*& block, DWORD& length)
+    {
+        Lock lock(m_lock);
+        if (m_filled == 0 && !m_ended)
+            SleepConditionVariableSRW(&m_toCaller, &m_lock, ms, 0);
+        if (m_filled > 0) {
+            block = m_buffers + m_first * kBlockSize;
+            length = m_lengths[m_first];
+            return ENext::Block;
+        }
+        if (!m_ended)
+            return ENext::Waiting;
+        return m_ok ? ENext::End : ENext::Error;
+    }
+    void Consumed()
+    {
+        Lock lock(m_lock);
+        m_first = (m_first + 1) % kRing;
+        --m_filled;
+        WakeConditionVariable(&m_toWorker);
+    }
+
+    // The request is done: the worker closes its handles and ends. Waits a
+    // moment for that, so that a finished client leaves nothing open.
+    void Finish()
+    {
+        {
+            Lock lock(m_lock);
+            m_command = Command::Quit;
+            WakeConditionVariable(&m_toWorker);
+        }
+        WaitForSingleObject(m_thread.Get(), 2000);
+        Release();
+    }
+
+    // The request is dropped: a call in flight is aborted, the worker ends
+    // without another one, and the calling thread does not wait for it.
+    void Abandon()
+    {
+        {
+            Lock lock(m_lock);
+            m_abandoned = true;
+            if (m_inCall)
+                m_request.Close();
+            WakeConditionVariable(&m_toWorker);
+        }
+        Release();
+    }
+
+private:
+    enum class Command { None, Send, Quit };
+    static const DWORD kRing = 8;
+
+    class Lock {
+    public:
+        explicit Lock(SRWLOCK& lock) : m_lock(lock) { AcquireSRWLockExclusive(&m_lock); }
+        ~Lock() { ReleaseSRWLockExclusive(&m_lock); }
+        Lock(const Lock&) = delete;
+        Lock& operator=(const Lock&) = delete;
+
+    private:
+        SRWLOCK& m_lock;
+    };
+
+    CWorker() : m_buffers(new (std::nothrow) BYTE[kRing * kBlockSize]) {}
+    ~CWorker() { delete[] m_buffers; }
+
+    void Release()
+    {
+        if (InterlockedDecrement(&m_refs) == 0)
+            delete this;
+    }
+
+    static DWORD WINAPI ThreadMain(LPVOID parameter)
+    {
+        CWorker* worker = static_cast<CWorker*>(parameter);
+        HMODULE module = worker->m_module;
+        worker->Run();
+        worker->Release();
+        if (module)
+            FreeLibraryAndExitThread(module, 0);
+        return 0;
+    }
+
+    bool HasWork() const
+    {
+        return m_abandoned || m_command != Command::None || (m_streaming && !m_ended && m_filled < kRing);
+    }
+
+    void Run()
+    {
+        Lock lock(m_lock);
+        for (;;) {
+            while (!HasWork())
+                SleepConditionVariableSRW(&m_toWorker, &m_lock, INFINITE, 0);
+            if (m_abandoned || m_command == Command::Quit)
+                break;
+            m_inCall = true;
+            if (m_command == Command::Send) {
+                m_command = Command::None;
+                ReleaseSRWLockExclusive(&m_lock);
+                const bool ok = SendNow();
+                const DWORD error = ok ? 0 : GetLastError();
+                AcquireSRWLockExclusive(&m_lock);
+                m_ok = ok;
+                m_error = error;
+                m_sent = true;
+            } else {
+                const DWORD slot = (m_first + m_filled) % kRing;
+                HINTERNET request = m_request.Get();
+                ReleaseSRWLockExclusive(&m_lock);
+                DWORD length = 0;
+                const bool ok = InternetReadFile(request, m_buffers + slot * kBlockSize, kBlockSize, &length) != FALSE;
+                const DWORD error = ok ? 0 : GetLastError();
+                AcquireSRWLockExclusive(&m_lock);
+                if (!ok || length == 0) {
+                    m_ok = ok;
+                    m_error = error;
+                    m_ended = true;
+                } else {
+                    m_lengths[slot] = length;
+                    ++m_filled;
+                }
+            }
+            m_inCall = false;
+            WakeConditionVariable(&m_toCaller);
+        }
+        m_request.Close();
+        m_connection.Close();
+        m_session.Close();
+    }
+
+    // Runs without the lock (the caller only closes the request while a call
+    // is in flight, under the lock).
+    bool SendNow()
+    {
+        {
+            // The answer of an earlier hop (a redirect) is done with.
+            Lock lock(m_lock);
+            m_request.Close();
+        }
+        m_connection = m_session.Connect(m_target.host, m_target.port, m_target.user);
+        const wchar_t* acceptTypes[] = {L"*/*", nullptr};
+        HINTERNET request = HttpOpenRequestW(m_connection.Get(), nullptr, m_target.object, nullptr, nullptr,
+                                             acceptTypes, m_target.flags, 0);
+        {
+            Lock lock(m_lock);
+            m_request.Reset(request);
+            if (m_abandoned || !request)
+                return false;
+        }
+        m_session.BoundWaits(request);
+        return HttpSendRequestW(request, nullptr, 0, nullptr, 0) == TRUE;
+    }
+
+    volatile LONG m_refs = 2; // the calling thread and the worker thread
+    BYTE* m_buffers;
+    CKernelHandle m_thread;
+    HMODULE m_module = nullptr;
+    SRWLOCK m_lock = SRWLOCK_INIT; // guards everything below
+    CONDITION_VARIABLE m_toWorker = CONDITION_VARIABLE_INIT;
+    CONDITION_VARIABLE m_toCaller = CONDITION_VARIABLE_INIT;
+    Command m_command = Command::None;
+    bool m_inCall = false;
+    bool m_abandoned = false;
+    bool m_sent = false;
+    bool m_streaming = false;
+    bool m_ended = false;
+    bool m_ok = false;
+    DWORD m_error = 0;
+    DWORD m_first = 0;  // the oldest filled block of the ring
+    DWORD m_filled = 0; // filled blocks, the caller's current one included
+    DWORD m_lengths[kRing] = {};
+
+    CHttpSession m_session;
+    CInternetHandle m_connection;
+    CInternetHandle m_request;
+    Target m_target = {};
+};
+
 CZorvaHttpTransfer::CZorvaHttpTransfer()
-    : m_keepAnswer(TRUE)
+    : m_keepAnswer(true)
     , m_targetFileName(kDefaultTargetFile)
     , m_userName(kDefaultUserName)
     , m_password()
     , m_statusCode(0)
     , m_bytesWritten(0)
-    , m_blockSize(65536)
     , m_scheme()
     , m_hostName()
     , m_urlPath()
     , m_extraInfo()
-    , m_internet(nullptr)
-    , m_connection(nullptr)
-    , m_request(nullptr)
-    , m_context(0)
-    , m_targetFile(nullptr)
     , m_urlComponents()
     , m_chunked(0)
     , m_contentLength(0)
     , m_observer(nullptr)
+    , m_failure(EFailure::None)
+    , m_lastCancelPoll(0)
 {
     ResetUrlComponents();
 }
 
-CZorvaHttpTransfer::~CZorvaHttpTransfer()
-{
-    if (m_request)
-        InternetCloseHandle(m_request);
-    if (m_connection)
-        InternetCloseHandle(m_connection);
-    if (m_internet)
-        InternetCloseHandle(m_internet);
-    if (m_targetFile)
-        CloseHandle(m_targetFile);
-}
+CZorvaHttpTransfer::~CZorvaHttpTransfer() = default;
 
 void CZorvaHttpTransfer::ResetUrlComponents()
 {
@@ -98,99 +361,160 @@ void CZorvaHttpTransfer::ResetUrlComponents()
     m_urlComponents.nPort = 0;
 }
 
+bool CZorvaHttpTransfer::Fail(EFailure failure)
+{
+    if (m_failure == EFailure::None)
+        m_failure = failure;
+    return false;
+}
+
 int CZorvaHttpTransfer::RequestUrl(const wchar_t* url, const wchar_t* targetFile)
 {
+    // Nothing of an earlier request survives into this one.
+    m_failure = EFailure::None;
+    m_statusCode = 0;
+    m_chunked = 0;
+    m_contentLength = 0;
+    m_targetFile.Close();
     if (targetFile)
         m_targetFileName = targetFile;
+
+    CWorker* worker = nullptr;
+    bool ok = SendRequest(worker, url);
+    if (ok) {
+        HINTERNET request = worker->Request();
+        if (CheckStatus(request)) {
+            ok = ReceiveToFile(*worker);
+        } else {
+            Fail(EFailure::Request);
+            // The body of an error answer (a server's explanation) is kept
+            // for the caller, except for "not found", which has nothing
+            // worth keeping.
+            if (m_statusCode != 404 && m_keepAnswer)
+                ReceiveToFile(*worker);
+            ok = false;
+        }
+    }
+    m_targetFile.Close();
+    if (worker) {
+        if (m_failure == EFailure::None || m_failure == EFailure::Request)
+            worker->Finish();
+        else
+            worker->Abandon();
+    }
+    return ok ? 1 : 0;
+}
+
+bool CZorvaHttpTransfer::SendRequest(CWorker*& worker, const wchar_t* url)
+{
     ResetUrlComponents();
     BOOL split = url ? InternetCrackUrlW(url, 0, ICU_DECODE, &m_urlComponents) : FALSE;
     m_userName.ReleaseBuffer(-1);
     if (!split)
-        return 0;
-    return Transfer();
-}
+        return Fail(EFailure::Request);
 
-int CZorvaHttpTransfer::Transfer()
-{
-    if (!OpenSession())
-        return 0;
-    INTERNET_PORT port = m_urlComponents.nPort ? m_urlComponents.nPort : INTERNET_PORT(80);
-    if (!Connect(m_hostName, port))
-        return 0;
+    ZvString current(url);
+    m_lastCancelPoll = GetTickCount();
+    for (int redirects = 0;; ++redirects) {
+        const bool https = m_urlComponents.nScheme == INTERNET_SCHEME_HTTPS;
+        if (m_limits.httpsOnly && !https) {
+            if (redirects > 0 && m_observer)
+                m_observer->OnDownloadSize(0);
+            return Fail(EFailure::NotHttps);
+        }
+        if (!worker) {
+            worker = CWorker::Start(m_limits.stallSeconds ? m_limits.stallSeconds : 60);
+            if (!worker)
+                return Fail(EFailure::Request);
+        }
 
-    ZvString object(m_urlPath);
-    object += m_extraInfo;
-    DWORD flags = INTERNET_FLAG_NO_CACHE_WRITE;
-    if (!OpenRequest(object, flags))
-        return 0;
-    if (!SendRequest())
-        return 0;
+        CWorker::Target target = {};
+        wcsncpy(target.host, m_hostName, kComponentLength - 1);
+        wcsncpy(target.user, m_userName.c_str(), kComponentLength - 1);
+        // The request object: path and query string, as they are.
+        wcsncpy(target.object, m_urlPath, kComponentLength - 1);
+        wcsncat(target.object, m_extraInfo, kComponentLength - 1);
+        target.port = m_urlComponents.nPort ? m_urlComponents.nPort : INTERNET_PORT(80);
+        target.flags = INTERNET_FLAG_NO_CACHE_WRITE;
+        if (https)
+            target.flags |= INTERNET_FLAG_SECURE;
+        // HTTPS-only requests see each redirect before it is followed.
+        if (m_limits.httpsOnly)
+            target.flags |= INTERNET_FLAG_NO_AUTO_REDIRECT;
+        worker->Send(target);
+        const DWORD since = GetTickCount();
+        while (!worker->WaitSent(kWaitSliceMs)) {
+            if (!KeepWaiting(since)) {
+                if (m_observer)
+                    m_observer->OnDownloadSize(0);
+                return false;
+            }
+        }
+        if (!worker->Succeeded()) {
+            if (m_observer)
+                m_observer->OnDownloadSize(0);
+            return Fail(IsTimeout(worker->Error()) ? EFailure::Stalled : EFailure::Request);
+        }
 
-    if (CheckStatus())
-        return ReceiveToFile() ? 1 : 0;
-
-    // The body of an error answer (a server's explanation) is kept for the
-    // caller, except for "not found", which has nothing worth keeping.
-    if (m_statusCode == 404 || !m_keepAnswer)
-        return 0;
-    ReceiveToFile();
-    return 0;
-}
-
-bool CZorvaHttpTransfer::OpenSession()
-{
-    if (m_internet) {
-        InternetCloseHandle(m_internet);
-        m_internet = nullptr;
-    }
-    m_internet = InternetOpenW(kAgentName, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
-    return m_internet != nullptr;
-}
-
-bool CZorvaHttpTransfer::Connect(const wchar_t* host, INTERNET_PORT port)
-{
-    m_connection = InternetConnectW(m_internet, host, port, m_userName.c_str(), nullptr,
-                                    INTERNET_SERVICE_HTTP, 0, m_context);
-    return m_connection != nullptr;
-}
-
-bool CZorvaHttpTransfer::OpenRequest(const wchar_t* object, DWORD flags)
-{
-    const wchar_t* acceptTypes[] = {L"*/*", nullptr};
-    if (m_urlComponents.nScheme == INTERNET_SCHEME_HTTPS)
-        flags |= INTERNET_FLAG_SECURE;
-    m_request = HttpOpenRequestW(m_connection, nullptr, object, nullptr, nullptr, acceptTypes, flags, m_context);
-    return m_request != nullptr;
-}
-
-bool CZorvaHttpTransfer::SendRequest()
-{
-    m_contentLength = 0;
-    BOOL sent = HttpSendRequestW(m_request, nullptr, 0, nullptr, 0);
-    if (sent == TRUE) {
         wchar_t buffer[128];
         int status = 0;
-        if (QueryHeader(m_request, HTTP_QUERY_STATUS_CODE, buffer, 128) && ParseStatus(buffer, status)
-            && IsAcceptedStatus(status)) {
-            if (QueryHeader(m_request, HTTP_QUERY_CONTENT_LENGTH, buffer, 128)) {
-                m_contentLength = static_cast<long long>(_wtoi(buffer));
-            } else if (QueryHeader(m_request, HTTP_QUERY_TRANSFER_ENCODING, buffer, 128)
-                       && wcscmp(buffer, L"chunked") == 0) {
-                m_chunked = 1;
-            }
+        HINTERNET request = worker->Request();
+        if (!m_limits.httpsOnly || !QueryHeader(request, HTTP_QUERY_STATUS_CODE, buffer, 128)
+            || !ParseStatus(buffer, status) || !IsRedirectStatus(status)) {
+            break;
+        }
+        wchar_t location[2048] = {};
+        DWORD length = sizeof location - sizeof(wchar_t);
+        DWORD index = 0;
+        wchar_t next[2048] = {};
+        DWORD nextLength = 2047;
+        if (redirects == kMaxRedirects || !HttpQueryInfoW(request, HTTP_QUERY_LOCATION, location, &length, &index)
+            || !InternetCombineUrlW(current.c_str(), location, next, &nextLength, ICU_NO_ENCODE)) {
+            if (m_observer)
+                m_observer->OnDownloadSize(0);
+            return Fail(EFailure::Request);
+        }
+        current = next;
+        ResetUrlComponents();
+        split = InternetCrackUrlW(next, 0, ICU_DECODE, &m_urlComponents);
+        m_userName.ReleaseBuffer(-1);
+        if (!split) {
+            if (m_observer)
+                m_observer->OnDownloadSize(0);
+            return Fail(EFailure::Request);
+        }
+    }
+
+    HINTERNET request = worker->Request();
+    wchar_t buffer[128];
+    int status = 0;
+    long long announced = -1;
+    if (QueryHeader(request, HTTP_QUERY_STATUS_CODE, buffer, 128) && ParseStatus(buffer, status)
+        && IsAcceptedStatus(status)) {
+        if (QueryHeader(request, HTTP_QUERY_CONTENT_LENGTH, buffer, 128)) {
+            m_contentLength = static_cast<long long>(_wtoi(buffer));
+            announced = _wtoi64(buffer);
+        } else if (QueryHeader(request, HTTP_QUERY_TRANSFER_ENCODING, buffer, 128)
+                   && wcscmp(buffer, L"chunked") == 0) {
+            m_chunked = 1;
         }
     }
     if (m_observer)
-        m_observer->SetDownloadSize(m_contentLength);
-    return sent == TRUE;
+        m_observer->OnDownloadSize(m_contentLength);
+    // A length that breaks a limit fails before a byte of the body is read.
+    if (announced >= 0 && m_limits.maxBytes >= 0 && announced > m_limits.maxBytes)
+        return Fail(EFailure::TooLarge);
+    if (announced >= 0 && m_limits.exactBytes >= 0 && announced != m_limits.exactBytes)
+        return Fail(EFailure::WrongSize);
+    return true;
 }
 
-bool CZorvaHttpTransfer::CheckStatus()
+bool CZorvaHttpTransfer::CheckStatus(HINTERNET request)
 {
-    if (!m_request)
+    if (!request)
         return false;
     wchar_t buffer[128];
-    if (!QueryHeader(m_request, HTTP_QUERY_STATUS_CODE, buffer, sizeof buffer))
+    if (!QueryHeader(request, HTTP_QUERY_STATUS_CODE, buffer, sizeof buffer))
         return false;
     int status = 0;
     if (!ParseStatus(buffer, status)) {
@@ -201,59 +525,83 @@ bool CZorvaHttpTransfer::CheckStatus()
     return IsAcceptedStatus(status);
 }
 
-bool CZorvaHttpTransfer::ReceiveToFile()
+bool CZorvaHttpTransfer::KeepWaiting(DWORD since)
 {
-    if (!m_request)
-        return false;
-    if (m_targetFile) {
-        CloseHandle(m_targetFile);
-        m_targetFile = nullptr;
+    if (m_observer && Elapsed(m_lastCancelPoll) >= kCancelPollMs) {
+        m_lastCancelPoll = GetTickCount();
+        if (m_observer->IsCancelRequested())
+            return Fail(EFailure::Cancelled);
     }
-    HANDLE file = CreateFileW(m_targetFileName, GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS)
-        file = CreateFileW(m_targetFileName, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    m_bytesWritten = 0;
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    m_targetFile = file;
-
-    BYTE* buffer = new (std::nothrow) BYTE[m_blockSize];
-    bool complete = false;
-    long long received = 0;
-    if (buffer) {
-        for (;;) {
-            DWORD read = 0;
-            if (!InternetReadFile(m_request, buffer, m_blockSize, &read))
-                break;
-            if (read == 0) {
-                // WinINet reports a connection closed before the announced
-                // length as a normal end: such a body is cut short, not
-                // complete (an installer missing its tail must not count as
-                // downloaded).
-                complete = m_contentLength <= 0 || received >= m_contentLength;
-                break;
-            }
-            received += read;
-            bool goOn = OnData(buffer, read);
-            if (m_observer && m_observer->IsCancelRequested())
-                break;
-            if (!goOn)
-                break;
-        }
-        delete[] buffer;
-    }
-
-    CloseHandle(m_targetFile);
-    m_targetFile = nullptr;
-    return complete;
+    // The network stack gives up after the stall time itself; this bound
+    // only catches a stack that does not.
+    if (Elapsed(since) >= (m_limits.stallSeconds ? m_limits.stallSeconds : 60) * 1000 + 2000)
+        return Fail(EFailure::Stalled);
+    return true;
 }
 
-bool CZorvaHttpTransfer::OnData(const BYTE* buffer, DWORD length)
+bool CZorvaHttpTransfer::ReceiveToFile(CWorker& worker)
 {
+    m_targetFile.Reset(CreateFileW(m_targetFileName, GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    if (!m_targetFile && GetLastError() == ERROR_FILE_EXISTS)
+        m_targetFile.Reset(CreateFileW(m_targetFileName, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    m_bytesWritten = 0;
     if (!m_targetFile)
-        return false;
+        return Fail(EFailure::File);
+
+    CSha256 digest;
+    long long received = 0;
+    worker.Stream();
+    DWORD since = GetTickCount();
+    for (;;) {
+        const BYTE* block = nullptr;
+        DWORD length = 0;
+        switch (worker.Next(kWaitSliceMs, block, length)) {
+        case CWorker::ENext::Waiting:
+            if (!KeepWaiting(since))
+                return false;
+            continue;
+        case CWorker::ENext::Error:
+            return Fail(IsTimeout(worker.Error()) ? EFailure::Stalled : EFailure::Read);
+        case CWorker::ENext::End: {
+            // WinINet reports a connection closed before the announced length
+            // as a normal end: such a body is cut short, not complete (an
+            // installer missing its tail must not count as downloaded).
+            if (m_contentLength > 0 && received < m_contentLength)
+                return Fail(EFailure::Read);
+            if (m_limits.exactBytes >= 0 && received != m_limits.exactBytes)
+                return Fail(EFailure::WrongSize);
+            CSha256Digest actual;
+            if (m_limits.checkSha256 && (!digest.Finish(actual) || actual != m_limits.sha256))
+                return Fail(EFailure::Checksum);
+            return true;
+        }
+        case CWorker::ENext::Block:
+            break;
+        }
+        since = GetTickCount();
+        if ((m_limits.maxBytes >= 0 && received + length > m_limits.maxBytes)
+            || (m_limits.exactBytes >= 0 && received + length > m_limits.exactBytes)) {
+            return Fail(EFailure::TooLarge);
+        }
+        received += length;
+        if (m_limits.checkSha256)
+            digest.Add(block, length);
+        const bool written = WriteBlock(block, length);
+        worker.Consumed();
+        if (m_observer) {
+            m_lastCancelPoll = since;
+            if (m_observer->IsCancelRequested())
+                return Fail(EFailure::Cancelled);
+        }
+        if (!written)
+            return Fail(EFailure::File);
+    }
+}
+
+bool CZorvaHttpTransfer::WriteBlock(const BYTE* buffer, DWORD length)
+{
     DWORD written = 0;
-    if (!WriteFile(m_targetFile, buffer, length, &written, nullptr) || written < length)
+    if (!WriteFile(m_targetFile.Get(), buffer, length, &written, nullptr) || written < length)
         return false;
     // A 32-bit count, as the observer interface reports it; wraps past 2 GiB.
     m_bytesWritten = static_cast<int>(static_cast<unsigned>(m_bytesWritten) + length);

@@ -5,14 +5,20 @@
 // Actions: 1 interactive update (or a silent check when the host asks for no
 // dialogs), 2 customer-data upload, 3 availability check, 4 download of the
 // patch installer. The call blocks on the caller's thread until the action
-// has ended. Only one DoAction call may be under way in a process at a time.
+// has ended. One call runs at a time: a second call from another thread
+// waits for the first; a call made from inside one of the library's own calls
+// to the host (on a thread that is running DoAction, or from a job thread of
+// a running call) returns 3 at once. No exception leaves DoAction.
+//
+// DoActionWithPolicy (ZvUpdatePolicy.h) is DoAction with opt-in rules.
 //
 // Result codes:
 //   1  action 1: ended without an install decision (no update, dialog closed,
 //                or a silent check); action 2: uploaded; action 3: an update
 //                is available; action 4: installer downloaded and handed over
 //   2  action 2: upload failed; action 3: no update, or the check failed
-//   3  null configuration, or action 0
+//   3  null configuration, action 0, a call from inside a running call, or
+//      (DoActionWithPolicy) a policy whose size is too small
 //   4  action outside 1..4
 //   7  action 1: the user cancelled the install dialog
 //   8  action 1: install now

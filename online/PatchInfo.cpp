@@ -7,6 +7,8 @@
 #include <shlwapi.h>
 #include <xmllite.h>
 
+#include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cwchar>
 
@@ -109,6 +111,14 @@ CPatchInfo::~CPatchInfo() = default;
 
 void CPatchInfo::Read(const ZvPath& path)
 {
+    ReadNodes(path);
+    // The reader's memory is gone: now the description may shrink to its
+    // length (it was read into room for the whole document).
+    m_description.FreeExtra();
+}
+
+void CPatchInfo::ReadNodes(const ZvPath& path)
+{
     ComRef<IStream> stream;
     if (FAILED(SHCreateStreamOnFileW(path.ToString(), STGM_READ, stream.Out())))
         return;
@@ -127,9 +137,15 @@ void CPatchInfo::Read(const ZvPath& path)
     // in circles: Wine's XmlLite does that at the end of a truncated text or
     // CDATA section, returning empty nodes for ever instead of an error.
     unsigned long long nodeLimit = 1ull << 24;
+    // No value holds more characters than the document has bytes (there are
+    // no entities beyond the predefined ones): a bound for reading the
+    // description in place (0: unknown).
+    int valueBound = 0;
     STATSTG stat = {};
-    if (SUCCEEDED(stream->Stat(&stat, STATFLAG_NONAME)))
+    if (SUCCEEDED(stream->Stat(&stat, STATFLAG_NONAME))) {
         nodeLimit = stat.cbSize.QuadPart + 1;
+        valueBound = static_cast<int>(std::min<unsigned long long>(stat.cbSize.QuadPart, INT_MAX / 4));
+    }
 
     bool insidePatch = false;
     XmlNodeType nodeType = XmlNodeType_None;
@@ -176,6 +192,8 @@ void CPatchInfo::Read(const ZvPath& path)
                     m_version = text;
                 else if (NameIs(name, nameLength, L"pug_installer"))
                     m_pugInstaller = text.ToInt(10);
+                else if (NameIs(name, nameLength, L"sha256"))
+                    m_sha256 = text;
             }
             break;
         }
@@ -204,6 +222,15 @@ void CPatchInfo::Read(const ZvPath& path)
         case XmlNodeType_Text:
         case XmlNodeType_CDATA:
         case XmlNodeType_Whitespace: {
+            // Each node inside "patch" replaces the description: the last one
+            // before its end tag is what remains. Text elsewhere is not
+            // needed, so it is not copied out of the reader at all.
+            if (!insidePatch)
+                break;
+            if (valueBound > 0) {
+                ReadDescription(reader.Get(), valueBound);
+                break;
+            }
             const wchar_t* value = nullptr;
             UINT valueLength = 0;
             HRESULT hr = reader->GetValue(&value, &valueLength);
@@ -211,9 +238,7 @@ void CPatchInfo::Read(const ZvPath& path)
                 PrintError(L"Error getting value, error is %08.8lx", hr);
                 break;
             }
-            // Each node replaces the description: the last one before the
-            // end tag of "patch" is what remains.
-            if (insidePatch && value != nullptr)
+            if (value != nullptr)
                 m_description = ZvString(value, static_cast<int>(valueLength));
             break;
         }
@@ -241,6 +266,21 @@ void CPatchInfo::Read(const ZvPath& path)
             break;
         }
     }
+}
+
+void CPatchInfo::ReadDescription(IXmlReader* reader, int bound)
+{
+    // Straight from the reader's buffer into the description's own: a value
+    // is never held twice (a description of hundreds of megabytes is
+    // possible).
+    wchar_t* out = m_description.GetBuffer(bound);
+    int length = 0;
+    UINT read = 0;
+    while (length < bound && reader->ReadValueChunk(out + length, static_cast<UINT>(std::min(bound - length, 65536)),
+                                                    &read) == S_OK && read > 0) {
+        length += static_cast<int>(read);
+    }
+    m_description.ReleaseBuffer(length);
 }
 
 bool CPatchInfo::IsValid() const

@@ -6,10 +6,13 @@
 // HTML page describing the update (the text or CDATA content of "patch"):
 //
 //   <patch url="https://host/Setup.exe" filesize="123456" version="2.1.0.0"
-//          pug_installer="1"><![CDATA[<html>...</html>]]></patch>
+//          pug_installer="1" sha256="<64 hex digits>"><![CDATA[<html>...</html>]]></patch>
+//
+// sha256 (optional) is the installer's SHA-256: when it is there, the
+// downloaded installer must match it before it is handed over.
 //
 // Reading rules:
-//  - the four attributes are taken from every element that carries them, a
+//  - the five attributes are taken from every element that carries them, a
 //    later occurrence replacing an earlier one; names are case-sensitive;
 //    attributes with a namespace prefix and attributes the reader reports as
 //    defaulted are ignored;
@@ -60,12 +63,18 @@ public:
     const ZvOSAL::ZvURL& GetUrl() const { return m_url; }
     ZvOSAL::ZvVersion& GetVersion() { return m_version; }
     const ZvOSAL::ZvVersion& GetVersion() const { return m_version; }
+    // The sha256 attribute as written; empty when the document has none.
+    const ZvOSAL::ZvString& GetSha256() const { return m_sha256; }
 
 private:
+    void ReadNodes(const ZvOSAL::ZvPath& path);
+    void ReadDescription(struct IXmlReader* reader, int bound);
+
     int m_pugInstaller;
     long long m_fileSize;
     ZvOSAL::ZvPath m_htmlPath;
     ZvOSAL::ZvString m_description;
     ZvOSAL::ZvURL m_url;
     ZvOSAL::ZvVersion m_version;
+    ZvOSAL::ZvString m_sha256;
 };

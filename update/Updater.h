@@ -41,6 +41,8 @@
 #include <atomic>
 #include <vector>
 
+class CUpdatePolicy;
+
 class CUpdater : public CWorkflowJobs {
 public:
     class CProgressReceiver;
@@ -96,6 +98,12 @@ public:
     const CPatchInfo& GetPatchInfo() const override { return m_patchInfo; }
     const ZvOSAL::ZvPath& GetReleaseNotesPath() const override { return m_releaseNotesPath; }
 
+    // The host's opt-in rules (DoActionWithPolicy), read by the jobs and the
+    // upload; null (the default) for none. Not owned.
+    void SetPolicy(const CUpdatePolicy* policy) { m_policy = policy; }
+    ZvAutoUpdate::CUpdateConfiguration2* GetConfiguration() const { return m_configuration; }
+    const CUpdatePolicy* GetPolicy() const { return m_policy; }
+
     // The jobs. Each takes ownership of its context (null: nothing happens)
     // and returns 0.
     static unsigned ThreadCheck(CJobContext* context);
@@ -121,6 +129,7 @@ private:
     ZvOSAL::ZvPath m_releaseNotesPath;
     ZvOSAL::ZvPath m_installerPath;
 
+    const CUpdatePolicy* m_policy = nullptr;
     CWorkflowDialogs* m_dialogs;
     HWND m_owner = nullptr;
     ZvOSAL::ZvCriticalSection m_jobLock;
@@ -129,29 +138,5 @@ private:
     static std::atomic<bool> s_cancelled;
 };
 
-// Receives the transfer client's reports during the interactive download and
-// turns them into WM_DOWNLOAD_PROGRESS messages for the progress dialog; the
-// transfer stops when the workflow's cancel flag is set. It tells the host
-// nothing: the progress dialog shows size and progress instead.
-class CUpdater::CProgressReceiver : public ZvAutoUpdate::CUpdateConfiguration2 {
-public:
-    explicit CProgressReceiver(HWND dialog) : m_dialog(dialog) {}
-
-    const wchar_t* GetCRMDataFile(int kind) override;
-    const wchar_t* GetProgram() override;
-    const wchar_t* GetUpdateURL() override;
-    const wchar_t* GetProgramLanguage() override;
-    const wchar_t* GetProgramVersion() override;
-    const wchar_t* GetSerialNumber() override;
-    void AddInstallerFile(const wchar_t* path, int pugInstaller) override;
-    // Serves every message waiting in this thread's queue (which keeps the
-    // dialog alive when the download runs on its thread), then posts
-    // WM_DOWNLOAD_PROGRESS with the low 32 bits of bytes. A WM_QUIT found in
-    // the queue ends the pumping and is posted again for the real loop.
-    void OnDownloadProgress(long long bytes) override;
-    bool IsCancelRequested() override;
-    void Log(const wchar_t* line) override;
-
-private:
-    HWND m_dialog;
-};
+// The definition of CUpdater::CProgressReceiver.
+#include "update/ProgressReceiver.h"
