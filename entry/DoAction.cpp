@@ -80,12 +80,12 @@ int Enter(CUpdateConfiguration2* configuration, int action, const ZvUpdatePolicy
 
 } // namespace
 
-extern "C" int DoAction(CUpdateConfiguration2* configuration, int action)
+extern "C" int __cdecl DoAction(CUpdateConfiguration2* configuration, int action)
 {
     return Enter(configuration, action, nullptr);
 }
 
-extern "C" int DoActionWithPolicy(CUpdateConfiguration2* configuration, int action, const ZvUpdatePolicy* policy)
+extern "C" int __cdecl DoActionWithPolicy(CUpdateConfiguration2* configuration, int action, const ZvUpdatePolicy* policy)
 {
     return Enter(configuration, action, policy);
 }

@@ -50,14 +50,16 @@ bool ParseStatus(const wchar_t* text, int& status)
     return true;
 }
 
-bool IsTimeout(DWORD error)
-{
-    return error == ERROR_INTERNET_TIMEOUT || error == WSAETIMEDOUT;
-}
-
 DWORD Elapsed(DWORD since)
 {
     return GetTickCount() - since;
+}
+
+// A call that failed for want of bytes: the stack says so, or (Wine reports
+// a connection it gave up on as aborted) it failed after the stall time.
+bool IsStall(DWORD error, DWORD since, unsigned stallSeconds)
+{
+    return error == ERROR_INTERNET_TIMEOUT || error == WSAETIMEDOUT || Elapsed(since) + 500 >= stallSeconds * 1000;
 }
 
 } // namespace
@@ -423,7 +425,7 @@ bool CZorvaHttpTransfer::SendRequest(CWorker*& worker, const wchar_t* url)
             return Fail(EFailure::NotHttps);
         }
         if (!worker) {
-            worker = CWorker::Start(m_limits.stallSeconds ? m_limits.stallSeconds : 60);
+            worker = CWorker::Start(StallSeconds());
             if (!worker)
                 return Fail(EFailure::Request);
         }
@@ -453,7 +455,7 @@ bool CZorvaHttpTransfer::SendRequest(CWorker*& worker, const wchar_t* url)
         if (!worker->Succeeded()) {
             if (m_observer)
                 m_observer->OnDownloadSize(0);
-            return Fail(IsTimeout(worker->Error()) ? EFailure::Stalled : EFailure::Request);
+            return Fail(IsStall(worker->Error(), since, StallSeconds()) ? EFailure::Stalled : EFailure::Request);
         }
 
         wchar_t buffer[128];
@@ -534,7 +536,7 @@ bool CZorvaHttpTransfer::KeepWaiting(DWORD since)
     }
     // The network stack gives up after the stall time itself; this bound
     // only catches a stack that does not.
-    if (Elapsed(since) >= (m_limits.stallSeconds ? m_limits.stallSeconds : 60) * 1000 + 2000)
+    if (Elapsed(since) >= StallSeconds() * 1000 + 2000)
         return Fail(EFailure::Stalled);
     return true;
 }
@@ -561,7 +563,7 @@ bool CZorvaHttpTransfer::ReceiveToFile(CWorker& worker)
                 return false;
             continue;
         case CWorker::ENext::Error:
-            return Fail(IsTimeout(worker.Error()) ? EFailure::Stalled : EFailure::Read);
+            return Fail(IsStall(worker.Error(), since, StallSeconds()) ? EFailure::Stalled : EFailure::Read);
         case CWorker::ENext::End: {
             // WinINet reports a connection closed before the announced length
             // as a normal end: such a body is cut short, not complete (an

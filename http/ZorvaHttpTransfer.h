@@ -132,6 +132,7 @@ private:
     // False when the request is to be dropped (m_failure says why).
     bool KeepWaiting(DWORD since);
     bool Fail(EFailure failure);
+    unsigned StallSeconds() const { return m_limits.stallSeconds ? m_limits.stallSeconds : 60; }
 
     static const DWORD kComponentLength = 260;
 
