@@ -46,14 +46,16 @@ ZvString LoadUnitName(unsigned int id, LANGID language)
     return ZvString();
 }
 
-} // namespace
-
+// The string-table entry that names unit `unitIndex` in `style`, or 0 when
+// the pair has no name (index outside 0..6, style outside 0..2).
 unsigned int FormatSizeUnitStringId(int unitIndex, int style)
 {
     if (unitIndex < 0 || unitIndex > kLargestUnitIndex || style < 0 || style > 2)
         return 0;
     return IDS_UNIT_FIRST + static_cast<unsigned int>(unitIndex * 3 + style);
 }
+
+} // namespace
 
 ZvString FormatSize(std::uint64_t bytes, int style, int precision, int largestUnit, LANGID language)
 {

@@ -33,6 +33,3 @@ enum EFormatSizeStyle {
 // set to the user interface language).
 ZvOSAL::ZvString FormatSize(std::uint64_t bytes, int style, int precision, int largestUnit, LANGID language = 0);
 
-// The string-table entry that names unit `unitIndex` in `style`, or 0 when
-// the pair has no name (index outside 0..6, style outside 0..2).
-unsigned int FormatSizeUnitStringId(int unitIndex, int style);
