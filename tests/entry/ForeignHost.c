@@ -9,6 +9,7 @@
 #include <wchar.h>
 
 #include "ForeignHostServer.h"
+#include "ZvUpdatePolicy.h"
 
 #if defined(__i386__)
 #define SLOT __attribute__((thiscall))
@@ -184,6 +185,8 @@ int main(void)
     static Host host;
     HMODULE dll;
     DoActionFn doAction;
+    ZvDoActionWithPolicyFn doActionWithPolicy;
+    ZvUpdatePolicy policy;
     int result;
 
     host.table = &g_table;
@@ -209,14 +212,23 @@ int main(void)
     Check(doAction(NULL, 9) == 3, "DoAction(NULL, 9) == 3");
     Check(doAction(&host, 5) == 4, "DoAction(host, 5) == 4");
     Check(doAction(&host, -1) == 4, "DoAction(host, -1) == 4");
+    Check(doAction(&host, (int)0x80000000) == 4, "DoAction(host, INT_MIN) == 4");
+
+    /* The policy entry, from C: a policy too small to read is refused. */
+    doActionWithPolicy = (ZvDoActionWithPolicyFn)(void*)GetProcAddress(dll, "DoActionWithPolicy");
+    Check(doActionWithPolicy != NULL, "GetProcAddress(DoActionWithPolicy) by its undecorated name");
+    memset(&policy, 0, sizeof policy);
+    policy.size = sizeof policy - 1;
+    Check(doActionWithPolicy && doActionWithPolicy((void*)&host, 3, &policy) == 3, "DoActionWithPolicy(short policy) == 3");
     Check(TotalCalls(&host) == 0, "no host call for bad arguments");
 
     /* Action 3 against a closed port: whatever the library asks, the calls
      * must arrive on this object, and the log lines must be readable text of
      * the library's own (class and operation first). */
     Reset(&host);
-    result = doAction(&host, 3);
-    Check(result == 2, "DoAction(host, 3) without a server == 2");
+    policy.size = sizeof policy;
+    result = doActionWithPolicy ? doActionWithPolicy((void*)&host, 3, &policy) : 0;
+    Check(result == 2, "DoActionWithPolicy(host, 3, empty policy) without a server == 2");
     Check(host.wrongThis == 0, "every call arrived with this host as 'this'");
     Check(host.calls[S_Log] > 0, "the check logged through the Log slot");
     Check(wcscmp(host.lastText[S_Log],
@@ -298,7 +310,7 @@ int main(void)
                   "SetDownloadSize got the 64-bit length");
             Check(host.calls[S_OnDownloadProgress] >= 2 && host.lastInt64[S_OnDownloadProgress] == 70000,
                   "OnDownloadProgress got the 64-bit byte counts");
-            Check(host.calls[S_IsCancelRequested] == host.calls[S_OnDownloadProgress], "cancel polled per block");
+            Check(host.calls[S_IsCancelRequested] >= host.calls[S_OnDownloadProgress], "cancel polled after each block");
             Check(host.calls[S_OnDownloadBegin] == 1 && host.calls[S_OnDownloadEnd] == 1, "begin and end once");
             Check(host.calls[S_GetInstallerFileName] == 1 && host.calls[S_GetNotifyDownload] == 2,
                   "installer name once, notify flag twice");

@@ -6,7 +6,7 @@
 // ZV_FUZZ_ITERATIONS in the environment reproduce or widen a run.
 #include "online/PatchInfo.h"
 
-#include "http/TestFiles.h"
+#include "support/Files.h"
 #include "support/Threads.h"
 
 #include <gtest/gtest.h>

@@ -1,12 +1,13 @@
 // Action 2, the customer-data upload, through the DLL as a host calls it:
-// the redirect document, the multipart POST on the wire, the file's fate and
-// the log lines of each failure. The upload always goes to port 80, so every
-// test here runs a loopback server on 127.0.0.1:80 (the program holds the
-// CTest resource lock "loopback_port_80").
+// the redirect document, the multipart POST byte for byte on the wire, the
+// file's fate and the log line of each failure. The upload goes to port 80,
+// so the servers here listen on 127.0.0.1:80 (the test is declared PORT_80).
 #include <winsock2.h>
 
-#include "ZvAutoUpdate.h"
-#include "http/TestFiles.h"
+#include "ZvOSAL/ZvString.h"
+#include "ZvUpdatePolicy.h"
+#include "support/Files.h"
+#include "support/Fixtures.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/RecordingHost.h"
 #include "support/Threads.h"
@@ -24,23 +25,22 @@ using zvtest::HttpResponse;
 using zvtest::LoopbackHttpServer;
 
 const char kDelimiter[] = "-----------------------------119281817426312";
+const wchar_t kRedirectLine[] = L"Redirect found and parsed: server=127.0.0.1, URL=/upload/put";
 
-std::string ExpectedPrefix(size_t fileLength)
+std::string Body(const std::string& content)
 {
-    return std::string(kDelimiter) + "\n" +
-           "Content-Disposition: form-data; name=\"File\"; filename=\"crm.zip\"\n"
-           "Content-Type: application/octet-stream\n"
-           "Content-Length: " + std::to_string(fileLength) + "\n" + "\n\n";
+    return std::string(kDelimiter) + "\nContent-Disposition: form-data; name=\"File\"; filename=\"crm.zip\"\n"
+                                     "Content-Type: application/octet-stream\nContent-Length: " +
+           std::to_string(content.size()) + "\n\n\n" + content + "\n\n" + kDelimiter + "--\n";
 }
 
-std::string ExpectedTrailer()
+std::vector<HttpRequest> Posts(const LoopbackHttpServer& server)
 {
-    return std::string("\n\n") + kDelimiter + "--\n";
-}
-
-std::string Narrow(const std::wstring& text)
-{
-    return std::string(text.begin(), text.end());
+    std::vector<HttpRequest> posts;
+    for (const HttpRequest& request : server.Requests())
+        if (request.method == "POST")
+            posts.push_back(request);
+    return posts;
 }
 
 class CRMUpload : public ::testing::Test {
@@ -48,228 +48,124 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(server.IsRunning()) << server.Error();
-        host.settings.crmRedirectURL = server.Url("/redirects/crm/crm.php3");
+        host.settings.crmRedirectURL = server.Url("/redirect");
         host.settings.crmUploadFile = folder.File(L"crm.zip");
+        server.Route("/upload/put", HttpResponse::Ok("thanks"));
     }
-
-    void Redirect(const std::string& document)
-    {
-        server.Route("/redirects/crm/crm.php3", HttpResponse::Ok(document));
-    }
-
-    // The POSTs the server saw (the redirect GETs left out).
-    std::vector<HttpRequest> Posts() const
-    {
-        std::vector<HttpRequest> posts;
-        for (const HttpRequest& request : server.Requests())
-            if (request.method == "POST")
-                posts.push_back(request);
-        return posts;
-    }
-
-    std::wstring CrmFile() const { return *host.settings.crmUploadFile; }
+    void Redirect(const std::string& document) { server.Route("/redirect", HttpResponse::Ok(document)); }
+    std::wstring File() const { return *host.settings.crmUploadFile; }
 
     LoopbackHttpServer server{LoopbackHttpServer::Tls::None, 80};
     zvtest::TempFolder folder;
     zvtest::RecordingHost host;
 };
 
-std::string Bytes1000()
+TEST_F(CRMUpload, TheFileGoesOutByteForByteAndIsDeleted)
 {
-    std::string bytes;
+    std::string thousand;
     for (int i = 0; i < 1000; ++i)
-        bytes.push_back(static_cast<char>((i * 7 + 3) & 0xFF)); // includes NUL, CR and LF bytes
-    return bytes;
-}
-
-TEST_F(CRMUpload, ThousandByteFileIsPostedByteForByteAndDeleted)
-{
+        thousand.push_back(static_cast<char>((i * 7 + 3) & 0xFF)); // NUL, CR and LF bytes among them
     Redirect("http://127.0.0.1/upload/put");
-    server.Route("/upload/put", HttpResponse::Ok("thanks"));
-    const std::string content = Bytes1000();
-    ASSERT_TRUE(zvtest::WriteFileBytes(CrmFile(), content));
-
-    EXPECT_EQ(ZVAU_RESULT_OK, DoAction(&host, ZVAU_ACTION_UPLOAD_CRM));
-
-    std::vector<HttpRequest> posts = Posts();
-    ASSERT_EQ(1u, posts.size());
-    const HttpRequest& post = posts[0];
-    EXPECT_EQ("/upload/put", post.target);
-    EXPECT_TRUE(post.complete);
-    EXPECT_EQ("multipart/form-data; boundary=---------------------------119281817426312",
-              post.Header("Content-Type"));
-    EXPECT_EQ("1220", post.Header("Content-Length"));
-    EXPECT_EQ(1220u, post.body.size());
-    const std::string expected = ExpectedPrefix(1000) + content + ExpectedTrailer();
-    EXPECT_EQ(171u, ExpectedPrefix(1000).size());
-    EXPECT_EQ(49u, ExpectedTrailer().size());
-    EXPECT_TRUE(post.body == expected) << "body differs from the documented bytes";
-    // One of each header, however the stack adds them.
-    int contentLengths = 0;
-    int contentTypes = 0;
-    for (const zvtest::HttpHeader& header : post.headers) {
-        contentLengths += _stricmp(header.name.c_str(), "Content-Length") == 0;
-        contentTypes += _stricmp(header.name.c_str(), "Content-Type") == 0;
+    for (const std::string& content : {thousand, std::string(), zvtest::PatternBytes(0, 2501)}) {
+        SCOPED_TRACE(content.size());
+        host.ClearCalls();
+        server.ClearRequests();
+        ASSERT_TRUE(zvtest::WriteFileBytes(File(), content));
+        EXPECT_EQ(1, DoAction(&host, 2));
+        const std::vector<HttpRequest> posts = Posts(server);
+        ASSERT_EQ(1u, posts.size());
+        const HttpRequest& post = posts[0];
+        EXPECT_EQ("/upload/put", post.target);
+        EXPECT_EQ("multipart/form-data; boundary=---------------------------119281817426312", post.Header("Content-Type"));
+        EXPECT_EQ(std::to_string(Body(content).size()), post.Header("Content-Length"));
+        EXPECT_TRUE(post.complete && post.body == Body(content)) << "body differs from the documented bytes";
+        EXPECT_EQ("ZvAutoUpdate", post.Header("User-Agent"));
+        EXPECT_EQ("127.0.0.1", post.Header("Host"));
+        int lengths = 0, types = 0;
+        for (const zvtest::HttpHeader& header : post.headers) {
+            lengths += _stricmp(header.name.c_str(), "Content-Length") == 0;
+            types += _stricmp(header.name.c_str(), "Content-Type") == 0;
+        }
+        EXPECT_EQ(1, lengths);
+        EXPECT_EQ(1, types);
+        EXPECT_FALSE(zvtest::FileExists(File()));
+        EXPECT_EQ(std::vector<std::wstring>{kRedirectLine}, host.LogLines());
+        EXPECT_EQ(2u, host.CountOf("GetCRMDataFile"));
     }
-    EXPECT_EQ(1, contentLengths);
-    EXPECT_EQ(1, contentTypes);
-    // The agent is the library's module name without extension.
-    EXPECT_EQ("ZvAutoUpdate", post.Header("User-Agent"));
-    // Port 80 without a port in the Host header.
-    EXPECT_EQ("127.0.0.1", post.Header("Host"));
-
-    EXPECT_FALSE(zvtest::FileExists(CrmFile()));
-    std::vector<std::wstring> lines = host.LogLines();
-    ASSERT_EQ(1u, lines.size());
-    EXPECT_EQ(L"Redirect found and parsed: server=127.0.0.1, URL=/upload/put", lines[0]);
-    // The host is asked for the file twice (presence, then the path) and for
-    // the redirect address once.
-    EXPECT_EQ(2u, host.CountOf("GetCRMDataFile"));
-    EXPECT_EQ(1u, host.CountOf("GetCRMRedirectURL"));
+    // The documented sizes: 1220 bytes for a 1000-byte file, 217 for an empty one.
+    EXPECT_EQ(1220u, Body(thousand).size());
+    EXPECT_EQ(217u, Body("").size());
 }
 
-TEST_F(CRMUpload, EmptyFileIsAnnouncedWithZeroLength)
+TEST_F(CRMUpload, EachWayItCanGo)
 {
-    Redirect("http://127.0.0.1/upload/put");
-    server.Route("/upload/put", HttpResponse::Ok());
-    ASSERT_TRUE(zvtest::WriteFileBytes(CrmFile(), std::string()));
-
-    EXPECT_EQ(ZVAU_RESULT_OK, DoAction(&host, ZVAU_ACTION_UPLOAD_CRM));
-
-    std::vector<HttpRequest> posts = Posts();
-    ASSERT_EQ(1u, posts.size());
-    EXPECT_EQ("217", posts[0].Header("Content-Length"));
-    EXPECT_TRUE(posts[0].body == ExpectedPrefix(0) + ExpectedTrailer());
-    EXPECT_NE(std::string::npos, posts[0].body.find("Content-Length: 0\n\n"));
-    EXPECT_FALSE(zvtest::FileExists(CrmFile()));
-}
-
-TEST_F(CRMUpload, FileSpanningSeveralBlocksArrivesWhole)
-{
-    Redirect("http://127.0.0.1/upload/put");
-    server.Route("/upload/put", HttpResponse::Ok());
-    const std::string content = zvtest::PatternBytes(0, 2501); // two full blocks and a part
-    ASSERT_TRUE(zvtest::WriteFileBytes(CrmFile(), content));
-
-    EXPECT_EQ(ZVAU_RESULT_OK, DoAction(&host, ZVAU_ACTION_UPLOAD_CRM));
-
-    std::vector<HttpRequest> posts = Posts();
-    ASSERT_EQ(1u, posts.size());
-    EXPECT_EQ(std::to_string(ExpectedPrefix(2501).size() + 2501 + 49), posts[0].Header("Content-Length"));
-    EXPECT_TRUE(posts[0].body == ExpectedPrefix(2501) + content + ExpectedTrailer());
-}
-
-TEST_F(CRMUpload, ServerErrorStatusStillCountsAsSent)
-{
-    Redirect("http://127.0.0.1/upload/put");
-    server.Route("/upload/put", HttpResponse::WithStatus(500, "Internal Server Error", "no"));
-    ASSERT_TRUE(zvtest::WriteFileBytes(CrmFile(), "abc"));
-
-    EXPECT_EQ(ZVAU_RESULT_OK, DoAction(&host, ZVAU_ACTION_UPLOAD_CRM));
-    EXPECT_EQ(1u, Posts().size());
-    EXPECT_FALSE(zvtest::FileExists(CrmFile()));
-}
-
-TEST_F(CRMUpload, SecondRunWithoutFreshFileFailsWithoutSending)
-{
-    Redirect("http://127.0.0.1/upload/put");
-    server.Route("/upload/put", HttpResponse::Ok());
-    ASSERT_TRUE(zvtest::WriteFileBytes(CrmFile(), "abc"));
-    ASSERT_EQ(ZVAU_RESULT_OK, DoAction(&host, ZVAU_ACTION_UPLOAD_CRM));
+    struct {
+        const char* name;
+        std::wstring redirectUrl; // empty: the server's
+        std::string document;
+        bool fileThere;
+        int result;
+        std::vector<std::wstring> lines; // a line ending in a blank matches by its start
+        bool kept;
+        size_t posts;
+    } cases[] = {
+        {"error status still counts", L"", "http://127.0.0.1/error", true, 1,
+         {L"Redirect found and parsed: server=127.0.0.1, URL=/error"}, false, 1},
+        {"line break belongs to the path", L"", "http://127.0.0.1/upload/put\r\n", true, 1,
+         {std::wstring(kRedirectLine) + L"\r\n"}, false, 1},
+        {"document ends at its first NUL", L"", std::string("http://127.0.0.1/upload/put\0/x", 30), true, 1,
+         {kRedirectLine}, false, 1},
+        {"no file", L"", "http://127.0.0.1/upload/put", false, 2, {kRedirectLine}, false, 0},
+        {"redirect unreachable", L"http://127.0.0.1:9/redirect", "", true, 2, {L"Unable to redirect path"}, true, 0},
+        {"redirect address malformed", L"not an address", "", true, 2, {L"Unable to redirect path"}, true, 0},
+        {"no slash after the server", L"", "http://127.0.0.1", true, 2, {L"Unable to get Http Connection"}, true, 0},
+        {"https cut at index 7", L"", "https://127.0.0.1/upload/put", true, 2,
+         {L"Redirect found and parsed: server=/127.0.0.1, URL=/upload/put", L"CRM-Upload Error: "}, true, 0},
+    };
+    server.Route("/error", HttpResponse::WithStatus(500, "Internal Server Error", "no"));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        host.ClearCalls();
+        server.ClearRequests();
+        host.settings.crmRedirectURL = c.redirectUrl.empty() ? server.Url("/redirect") : c.redirectUrl;
+        Redirect(c.document);
+        DeleteFileW(File().c_str());
+        if (c.fileThere)
+            ASSERT_TRUE(zvtest::WriteFileBytes(File(), "abc"));
+        EXPECT_EQ(c.result, DoAction(&host, 2));
+        const std::vector<std::wstring> lines = host.LogLines();
+        ASSERT_EQ(c.lines.size(), lines.size());
+        for (size_t i = 0; i < lines.size(); ++i)
+            EXPECT_EQ(c.lines[i], c.lines[i].back() == L' ' ? lines[i].substr(0, c.lines[i].size()) : lines[i]);
+        EXPECT_EQ(c.kept, zvtest::FileExists(File()));
+        EXPECT_EQ(c.posts, Posts(server).size());
+    }
+    // One read of at most 4096 bytes is parsed: the path is cut there.
     host.ClearCalls();
-
-    // The redirect is fetched afresh, then the missing file ends it quietly.
-    EXPECT_EQ(ZVAU_RESULT_FAILED, DoAction(&host, ZVAU_ACTION_UPLOAD_CRM));
-    EXPECT_EQ(1u, Posts().size());
-    std::vector<std::wstring> lines = host.LogLines();
-    ASSERT_EQ(1u, lines.size());
-    EXPECT_EQ(0u, lines[0].find(L"Redirect found and parsed:"));
-}
-
-TEST_F(CRMUpload, NoFileNamedReturnsElevenWithoutNetwork)
-{
+    Redirect("http://127.0.0.1/upload/" + std::string(5000, 'a'));
+    DoAction(&host, 2);
+    EXPECT_EQ(L"Redirect found and parsed: server=127.0.0.1, URL=/upload/" + std::wstring(4096 - 24, L'a'),
+              host.LogLines().at(0));
+    // No file named: 11, and nothing goes out.
+    host.ClearCalls();
+    const size_t connections = server.ConnectionCount();
     host.settings.crmUploadFile.reset();
-    EXPECT_EQ(ZVAU_RESULT_NO_CRM_FILE, DoAction(&host, ZVAU_ACTION_UPLOAD_CRM));
-    EXPECT_EQ(0u, server.ConnectionCount());
+    EXPECT_EQ(11, DoAction(&host, 2));
+    EXPECT_EQ(connections, server.ConnectionCount());
     EXPECT_EQ(0u, host.CountOf("GetCRMRedirectURL"));
-    EXPECT_TRUE(host.LogLines().empty());
 }
 
-TEST_F(CRMUpload, PathKeepsItsTrailingLineBreak)
+// Redirect documents made of random bytes: whatever they hold, the upload
+// ends with 1 or 2, never hangs, and keeps its rules: the logged server and
+// path are the document's text from index 7 on; a file that went out whole
+// is gone, one that did not is kept.
+TEST_F(CRMUpload, RandomRedirectDocuments)
 {
-    // Nothing is trimmed: the line break belongs to the path and shows in the
-    // log line. WinINet (as measured under Wine) leaves it out of the request
-    // line, so the upload still arrives.
-    Redirect("http://127.0.0.1/upload/put\r\n");
-    server.Route("/upload/put", HttpResponse::Ok());
-    ASSERT_TRUE(zvtest::WriteFileBytes(CrmFile(), "abc"));
-
-    EXPECT_EQ(ZVAU_RESULT_OK, DoAction(&host, ZVAU_ACTION_UPLOAD_CRM));
-
-    EXPECT_EQ(std::vector<std::wstring>{L"Redirect found and parsed: server=127.0.0.1, URL=/upload/put\r\n"},
-              host.LogLines());
-    ASSERT_EQ(1u, Posts().size());
-    EXPECT_EQ("/upload/put", Posts()[0].target);
-    EXPECT_FALSE(zvtest::FileExists(CrmFile()));
-}
-
-TEST_F(CRMUpload, DocumentEndsAtItsFirstNulByte)
-{
-    Redirect(std::string("http://127.0.0.1/upload/put\0/other", 35));
-    server.Route("/upload/put", HttpResponse::Ok());
-    ASSERT_TRUE(zvtest::WriteFileBytes(CrmFile(), "abc"));
-
-    EXPECT_EQ(ZVAU_RESULT_OK, DoAction(&host, ZVAU_ACTION_UPLOAD_CRM));
-    ASSERT_EQ(1u, Posts().size());
-    EXPECT_EQ("/upload/put", Posts()[0].target);
-}
-
-TEST_F(CRMUpload, OnlyOneReadOfAtMost4096BytesIsParsed)
-{
-    // The path is cut where the one read of 4096 bytes ends.
-    const std::string prefix = "http://127.0.0.1/upload/";
-    std::string document = prefix + std::string(5000 - prefix.size(), 'a');
-    Redirect(document);
-    ASSERT_TRUE(zvtest::WriteFileBytes(CrmFile(), "abc"));
-
-    DoAction(&host, ZVAU_ACTION_UPLOAD_CRM);
-
-    std::vector<std::wstring> lines = host.LogLines();
-    ASSERT_FALSE(lines.empty());
-    const std::wstring expectedPath = L"/upload/" + std::wstring(4096 - prefix.size(), L'a');
-    EXPECT_EQ(L"Redirect found and parsed: server=127.0.0.1, URL=" + expectedPath, lines[0]);
-}
-
-// The parsing rule as the design states it: the bytes up to the first NUL,
-// in the ANSI code page; the server from index 7 up to the first "/" at or
-// after index 8, the path from there to the end.
-bool ModelRedirect(const std::string& bytes, std::wstring& server, std::wstring& path)
-{
-    const std::string text = bytes.substr(0, bytes.find('\0'));
-    std::wstring wide(text.size() + 1, L'\0');
-    const int length = text.empty() ? 0
-                                    : MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                                                          &wide[0], static_cast<int>(wide.size()));
-    wide.resize(length > 0 ? length : 0);
-    const size_t slash = wide.size() > 8 ? wide.find(L'/', 8) : std::wstring::npos;
-    if (slash == std::wstring::npos)
-        return false;
-    server = wide.substr(7, slash - 7);
-    path = wide.substr(slash);
-    return true;
-}
-
-TEST_F(CRMUpload, RandomRedirectDocumentsFollowTheParsingRule)
-{
-    // Seeded and bounded: 30 documents made of a seven-character "scheme",
-    // one of a few server names (never one that needs a name lookup) and a
-    // path of random bytes with slashes, line breaks, NULs and 8-bit bytes.
     const unsigned seed = 20240611;
     std::mt19937 random(seed);
     const char* servers[] = {"127.0.0.1", "", "/127.0.0.1", "127.0.0.1:80"};
     const char pathBytes[] = "abcXYZ019/._-~?#%&= \r\n\t\x80\xe9\xff";
-    server.Route("/upload/put", HttpResponse::Ok());
-    int uploaded = 0, unparsed = 0;
+    int uploaded = 0;
     for (int round = 0; round < 30; ++round) {
         SCOPED_TRACE("seed " + std::to_string(seed) + ", round " + std::to_string(round));
         std::string document;
@@ -278,8 +174,7 @@ TEST_F(CRMUpload, RandomRedirectDocumentsFollowTheParsingRule)
         document += servers[random() % 4];
         if (random() % 4 != 0) {
             document += random() % 2 ? "/upload/put" : "/";
-            const int extra = static_cast<int>(random() % 12);
-            for (int i = 0; i < extra; ++i)
+            for (int i = static_cast<int>(random() % 12); i > 0; --i)
                 document.push_back(pathBytes[random() % (sizeof pathBytes - 1)]);
             if (random() % 8 == 0)
                 document.push_back('\0');
@@ -288,139 +183,90 @@ TEST_F(CRMUpload, RandomRedirectDocumentsFollowTheParsingRule)
         host.ClearCalls();
         server.ClearRequests();
         const std::string content = "round " + std::to_string(round);
-        ASSERT_TRUE(zvtest::WriteFileBytes(CrmFile(), content));
-
-        const int result = DoAction(&host, ZVAU_ACTION_UPLOAD_CRM);
-
-        ASSERT_TRUE(result == ZVAU_RESULT_OK || result == ZVAU_RESULT_FAILED) << result;
-        std::wstring expectedServer, expectedPath;
-        const bool parsed = ModelRedirect(document, expectedServer, expectedPath);
-        uploaded += result == ZVAU_RESULT_OK;
-        unparsed += !parsed;
-        std::vector<std::wstring> lines = host.LogLines();
-        if (parsed) {
-            ASSERT_FALSE(lines.empty());
-            EXPECT_EQ(L"Redirect found and parsed: server=" + expectedServer + L", URL=" + expectedPath, lines[0]);
+        ASSERT_TRUE(zvtest::WriteFileBytes(File(), content));
+        const int result = DoAction(&host, 2);
+        ASSERT_TRUE(result == 1 || result == 2) << result;
+        const std::vector<std::wstring> lines = host.LogLines();
+        ASSERT_FALSE(lines.empty());
+        const std::wstring prefix = L"Redirect found and parsed: server=";
+        if (lines[0].compare(0, prefix.size(), prefix) == 0) {
+            const std::wstring logged = lines[0].substr(prefix.size());
+            const size_t comma = logged.find(L", URL=/");
+            ASSERT_NE(std::wstring::npos, comma);
+            const std::wstring text(ZvOSAL::ZvString(document.c_str(), ZvOSAL::ZvCodepageAnsi).c_str());
+            EXPECT_EQ(text.substr(7), logged.substr(0, comma) + logged.substr(comma + 6));
+            EXPECT_EQ(std::wstring::npos, logged.substr(1, comma - 1).find(L'/'));
         } else {
-            EXPECT_EQ(std::vector<std::wstring>{L"Unable to get Http Connection"}, lines);
+            EXPECT_EQ(L"Unable to get Http Connection", lines[0]);
         }
-        if (result == ZVAU_RESULT_OK) {
-            // Sent whole: the file is gone and its bytes arrived.
-            EXPECT_FALSE(zvtest::FileExists(CrmFile()));
-            ASSERT_EQ(1u, Posts().size());
-            EXPECT_TRUE(Posts()[0].body == ExpectedPrefix(content.size()) + content + ExpectedTrailer());
-            EXPECT_EQ(1u, lines.size());
-        } else if (zvtest::FileExists(CrmFile())) {
-            // Kept: it never went out whole.
-            for (const HttpRequest& post : Posts())
-                EXPECT_FALSE(post.complete && post.body.find(content) != std::string::npos);
+        if (result == 1) {
+            ++uploaded;
+            EXPECT_FALSE(zvtest::FileExists(File()));
+            ASSERT_EQ(1u, Posts(server).size());
+            EXPECT_EQ(Body(content), Posts(server)[0].body);
+        } else if (zvtest::FileExists(File())) {
+            for (const HttpRequest& post : Posts(server))
+                EXPECT_FALSE(post.complete && post.body == Body(content));
         }
     }
-    // The seed reaches both ends of the rule.
     EXPECT_GT(uploaded, 0);
-    EXPECT_GT(unparsed, 0);
     EXPECT_LT(uploaded, 30);
 }
 
-// ---- The failure table ------------------------------------------------------
-
-TEST_F(CRMUpload, UnreachableRedirectKeepsTheFile)
+// Under an HTTPS-only policy the document must name an https server, and
+// the POST goes there over TLS.
+TEST(CRMUploadPolicy, OverHttpsToTheServerTheDocumentNames)
 {
-    host.settings.crmRedirectURL = L"http://127.0.0.1:9/redirect";
-    ASSERT_TRUE(zvtest::WriteFileBytes(CrmFile(), "abc"));
-
-    EXPECT_EQ(ZVAU_RESULT_FAILED, DoAction(&host, ZVAU_ACTION_UPLOAD_CRM));
-    EXPECT_EQ(std::vector<std::wstring>{L"Unable to redirect path"}, host.LogLines());
-    EXPECT_TRUE(zvtest::FileExists(CrmFile()));
-}
-
-TEST_F(CRMUpload, MalformedRedirectAddressLogsRedirectFailure)
-{
-    host.settings.crmRedirectURL = L"not an address";
-    ASSERT_TRUE(zvtest::WriteFileBytes(CrmFile(), "abc"));
-
-    EXPECT_EQ(ZVAU_RESULT_FAILED, DoAction(&host, ZVAU_ACTION_UPLOAD_CRM));
-    EXPECT_EQ(std::vector<std::wstring>{L"Unable to redirect path"}, host.LogLines());
-    EXPECT_TRUE(zvtest::FileExists(CrmFile()));
-    EXPECT_EQ(0u, server.ConnectionCount());
-}
-
-TEST_F(CRMUpload, RedirectWithoutSlashFailsAtTheConnection)
-{
-    Redirect("http://127.0.0.1");
-    ASSERT_TRUE(zvtest::WriteFileBytes(CrmFile(), "abc"));
-
-    EXPECT_EQ(ZVAU_RESULT_FAILED, DoAction(&host, ZVAU_ACTION_UPLOAD_CRM));
-    EXPECT_TRUE(Posts().empty());
-    EXPECT_TRUE(zvtest::FileExists(CrmFile()));
-    // No redirect line; the empty server name fails the connection.
-    EXPECT_EQ(std::vector<std::wstring>{L"Unable to get Http Connection"}, host.LogLines());
-}
-
-TEST_F(CRMUpload, HttpsRedirectIsCutAtIndexSevenAndFails)
-{
-    Redirect("https://127.0.0.1/upload/put");
-    server.Route("/upload/put", HttpResponse::Ok());
-    ASSERT_TRUE(zvtest::WriteFileBytes(CrmFile(), "abc"));
-
-    EXPECT_EQ(ZVAU_RESULT_FAILED, DoAction(&host, ZVAU_ACTION_UPLOAD_CRM));
-    EXPECT_TRUE(Posts().empty());
-    EXPECT_TRUE(zvtest::FileExists(CrmFile()));
-    std::vector<std::wstring> lines = host.LogLines();
-    ASSERT_EQ(2u, lines.size());
-    EXPECT_EQ(L"Redirect found and parsed: server=/127.0.0.1, URL=/upload/put", lines[0]);
-    // The server name "/127.0.0.1" cannot be resolved when the request starts.
-    EXPECT_EQ(0u, lines[1].find(L"CRM-Upload Error: ")) << Narrow(lines[1]);
-    EXPECT_GT(lines[1].size(), wcslen(L"CRM-Upload Error: "));
-}
-
-TEST_F(CRMUpload, MissingFileSendsNothingAndLogsNothingMore)
-{
-    Redirect("http://127.0.0.1/upload/put");
-    server.Route("/upload/put", HttpResponse::Ok());
-    host.settings.crmUploadFile = folder.File(L"missing.zip");
-
-    EXPECT_EQ(ZVAU_RESULT_FAILED, DoAction(&host, ZVAU_ACTION_UPLOAD_CRM));
-    EXPECT_TRUE(Posts().empty());
-    EXPECT_EQ(1u, host.LogLines().size());
-}
-
-} // namespace
-
-// The upload server cannot be reached: port 80 has no listener here (this
-// test owns the port through the resource lock and starts no server).
-TEST(CRMUploadUnreachable, ServerDownFailsWhenTheRequestStartsAndKeepsTheFile)
-{
-    LoopbackHttpServer redirectServer; // ephemeral port: only the redirect document
-    ASSERT_TRUE(redirectServer.IsRunning()) << redirectServer.Error();
-    redirectServer.Route("/redirect", HttpResponse::Ok("http://127.0.0.1/upload/put"));
+    ASSERT_TRUE(zvtest::InstallTestRootCA());
+    LoopbackHttpServer secure(LoopbackHttpServer::Tls::Trusted);
+    ASSERT_TRUE(secure.IsRunning()) << secure.Error();
     zvtest::TempFolder folder;
     zvtest::RecordingHost host;
-    host.settings.crmRedirectURL = redirectServer.Url("/redirect");
+    host.settings.crmRedirectURL = secure.Url("/redirect");
     host.settings.crmUploadFile = folder.File(L"crm.zip");
-    ASSERT_TRUE(zvtest::WriteFileBytes(*host.settings.crmUploadFile, "abc"));
+    ZvUpdatePolicy policy = {};
+    policy.size = sizeof policy;
+    policy.flags = ZVAU_POLICY_REQUIRE_HTTPS;
+    secure.Route("/upload/put", HttpResponse::Ok());
+    for (bool https : {false, true}) {
+        secure.Route("/redirect", HttpResponse::Ok(zvtest::Narrow(https ? secure.Url("/upload/put")
+                                                                         : L"http://127.0.0.1/upload/put")));
+        ASSERT_TRUE(zvtest::WriteFileBytes(*host.settings.crmUploadFile, "abc"));
+        EXPECT_EQ(https ? 1 : 2, DoActionWithPolicy(&host, 2, &policy));
+        EXPECT_EQ(https, Posts(secure).size() == 1 && Posts(secure)[0].body == Body("abc"));
+        EXPECT_EQ(!https, zvtest::FileExists(*host.settings.crmUploadFile));
+    }
+    EXPECT_EQ(L"Update policy ZVAU_POLICY_REQUIRE_HTTPS: the customer-data server is not an HTTPS address.",
+              host.LogLines().at(0));
+    host.settings.crmRedirectURL = L"http://127.0.0.1:9/redirect";
+    EXPECT_EQ(2, DoActionWithPolicy(&host, 2, &policy));
+}
 
-    EXPECT_EQ(ZVAU_RESULT_FAILED, DoAction(&host, ZVAU_ACTION_UPLOAD_CRM));
-
+// The upload server cannot be reached (nothing listens on port 80), or takes
+// the request head and resets the connection: the start fails and the file
+// stays; a failure while the body goes out deletes it (it was handed over).
+TEST(CRMUploadBrokenServer, DownOrResetting)
+{
+    LoopbackHttpServer redirect;
+    ASSERT_TRUE(redirect.IsRunning()) << redirect.Error();
+    redirect.Route("/redirect", HttpResponse::Ok("http://127.0.0.1/upload/put"));
+    zvtest::TempFolder folder;
+    zvtest::RecordingHost host;
+    host.settings.crmRedirectURL = redirect.Url("/redirect");
+    host.settings.crmUploadFile = folder.File(L"crm.zip");
+    ASSERT_TRUE(zvtest::WriteFileBytes(*host.settings.crmUploadFile, std::string(1000, 'x')));
+    EXPECT_EQ(2, DoAction(&host, 2));
     EXPECT_TRUE(zvtest::FileExists(*host.settings.crmUploadFile));
     std::vector<std::wstring> lines = host.LogLines();
     ASSERT_EQ(2u, lines.size());
-    EXPECT_EQ(L"Redirect found and parsed: server=127.0.0.1, URL=/upload/put", lines[0]);
-    EXPECT_EQ(0u, lines[1].find(L"CRM-Upload Error: ")) << Narrow(lines[1]);
-    EXPECT_GT(lines[1].size(), wcslen(L"CRM-Upload Error: "));
-    EXPECT_LE(lines[1].size(), wcslen(L"CRM-Upload Error: ") + 255);
-}
+    EXPECT_EQ(kRedirectLine, lines[0]);
+    EXPECT_EQ(0u, lines[1].find(L"CRM-Upload Error: ")) << zvtest::Narrow(lines[1]);
+    EXPECT_GT(lines[1].size(), 18u);
+    EXPECT_LE(lines[1].size(), 18u + 255u);
 
-// A server that takes the request head and then resets the connection: the
-// request started, so the error comes while the body is sent or the request
-// ends. The file was handed over and is deleted; the upload failed.
-TEST(CRMUploadReset, ErrorAfterTheStartDeletesTheFileAndFails)
-{
     WSADATA wsa;
     ASSERT_EQ(0, WSAStartup(MAKEWORD(2, 2), &wsa));
     SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    BOOL reuse = TRUE;
-    setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&reuse), sizeof reuse);
     sockaddr_in address = {};
     address.sin_family = AF_INET;
     address.sin_port = htons(80);
@@ -430,39 +276,25 @@ TEST(CRMUploadReset, ErrorAfterTheStartDeletesTheFileAndFails)
     std::string head;
     HANDLE resetter = zvtest::StartThread([&] {
         SOCKET client = accept(listener, nullptr, nullptr);
-        if (client == INVALID_SOCKET)
-            return;
         char buffer[4096];
-        while (head.find("\r\n\r\n") == std::string::npos) {
-            int got = recv(client, buffer, sizeof buffer, 0);
-            if (got <= 0)
-                break;
+        int got;
+        while (head.find("\r\n\r\n") == std::string::npos && (got = recv(client, buffer, sizeof buffer, 0)) > 0)
             head.append(buffer, got);
-        }
         linger hard = {1, 0}; // close with a reset
         setsockopt(client, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&hard), sizeof hard);
         closesocket(client);
     });
-
-    LoopbackHttpServer redirectServer;
-    ASSERT_TRUE(redirectServer.IsRunning()) << redirectServer.Error();
-    redirectServer.Route("/redirect", HttpResponse::Ok("http://127.0.0.1/upload/put"));
-    zvtest::TempFolder folder;
-    zvtest::RecordingHost host;
-    host.settings.crmRedirectURL = redirectServer.Url("/redirect");
-    host.settings.crmUploadFile = folder.File(L"crm.zip");
-    ASSERT_TRUE(zvtest::WriteFileBytes(*host.settings.crmUploadFile, Bytes1000()));
-
-    EXPECT_EQ(ZVAU_RESULT_FAILED, DoAction(&host, ZVAU_ACTION_UPLOAD_CRM));
-
+    host.ClearCalls();
+    EXPECT_EQ(2, DoAction(&host, 2));
     closesocket(listener);
     WaitForSingleObject(resetter, INFINITE);
     CloseHandle(resetter);
     WSACleanup();
     EXPECT_EQ(0u, head.find("POST /upload/put HTTP/1.1\r\n"));
     EXPECT_FALSE(zvtest::FileExists(*host.settings.crmUploadFile));
-    std::vector<std::wstring> lines = host.LogLines();
+    lines = host.LogLines();
     ASSERT_EQ(2u, lines.size());
-    EXPECT_EQ(L"Redirect found and parsed: server=127.0.0.1, URL=/upload/put", lines[0]);
-    EXPECT_EQ(0u, lines[1].find(L"CRM-Upload Error: ")) << Narrow(lines[1]);
+    EXPECT_EQ(0u, lines[1].find(L"CRM-Upload Error: ")) << zvtest::Narrow(lines[1]);
 }
+
+} // namespace
