@@ -52,7 +52,7 @@ CPostResult PostMultipartFile(const CHttpSession& session, const CMultipartPost&
         return {EPostStep::OpenRequest, 0};
     session.BoundWaits(request.Get());
 
-    CKernelHandle source(CreateFileW(file.ToString().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    ZvOSAL::KernelHandle source(CreateFileW(file.ToString().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                      FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER fileSize = {};
     // The length fields are 32-bit decimal numbers: a file beyond that range
@@ -98,7 +98,7 @@ CPostResult PostMultipartFile(const CHttpSession& session, const CMultipartPost&
         if (!WriteAll(request.Get(), block, read))
             return {EPostStep::Body, GetLastError()};
     }
-    source.Close();
+    source.Reset();
     if (!WriteAll(request.Get(), trailer.c_str(), static_cast<DWORD>(trailer.GetLength()))
         || !HttpEndRequestW(request.Get(), nullptr, 0, kContext)) {
         return {EPostStep::Body, GetLastError()};

@@ -296,7 +296,7 @@ private:
 
     volatile LONG m_refs = 2; // the calling thread and the worker thread
     BYTE* m_buffers;
-    CKernelHandle m_thread;
+    ZvOSAL::KernelHandle m_thread;
     HMODULE m_module = nullptr;
     SRWLOCK m_lock = SRWLOCK_INIT; // guards everything below
     CONDITION_VARIABLE m_toWorker = CONDITION_VARIABLE_INIT;
@@ -377,7 +377,7 @@ int CZorvaHttpTransfer::RequestUrl(const wchar_t* url, const wchar_t* targetFile
     m_statusCode = 0;
     m_chunked = 0;
     m_contentLength = 0;
-    m_targetFile.Close();
+    m_targetFile.Reset();
     if (targetFile)
         m_targetFileName = targetFile;
 
@@ -397,7 +397,7 @@ int CZorvaHttpTransfer::RequestUrl(const wchar_t* url, const wchar_t* targetFile
             ok = false;
         }
     }
-    m_targetFile.Close();
+    m_targetFile.Reset();
     if (worker) {
         if (m_failure == EFailure::None || m_failure == EFailure::Request)
             worker->Finish();

@@ -147,7 +147,7 @@ private:
     wchar_t m_hostName[kComponentLength];
     wchar_t m_urlPath[kComponentLength];
     wchar_t m_extraInfo[kComponentLength];
-    CKernelHandle m_targetFile;
+    ZvOSAL::KernelHandle m_targetFile;
     URL_COMPONENTSW m_urlComponents;
     BYTE m_chunked;
     long long m_contentLength;

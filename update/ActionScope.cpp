@@ -21,7 +21,7 @@ bool IsPartOfTheCall()
 // Signalled while no call runs (auto-reset: one waiter enters at a time).
 HANDLE NoCallRunning()
 {
-    static const CKernelHandle event(CreateEventW(nullptr, FALSE, TRUE, nullptr));
+    static const ZvOSAL::KernelHandle event(CreateEventW(nullptr, FALSE, TRUE, nullptr));
     return event.Get();
 }
 
