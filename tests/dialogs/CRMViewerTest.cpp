@@ -3,7 +3,7 @@
 #include "dialogs/CRMViewer.h"
 
 #include "dialogs/DialogDriver.h"
-#include "http/TestFiles.h"
+#include "support/Files.h"
 #include "support/RecordingHost.h"
 
 #include <gtest/gtest.h>
@@ -20,7 +20,7 @@ std::wstring Read(const std::wstring& path)
 TEST(CRMViewerFile, LinesBecomeCarriageReturnLineFeed)
 {
     zvtest::TempFolder folder;
-    std::wstring path = folder.File(L"crm.txt");
+    std::wstring path = folder.Path(L"crm.txt");
     ASSERT_TRUE(zvtest::WriteFileBytes(path, "Program=Test\nVersion=1.0\n"));
     EXPECT_EQ(L"Program=Test\r\nVersion=1.0\r\n", Read(path));
     // Text mode: a CR LF in the file is one line end, shown once.
@@ -28,14 +28,14 @@ TEST(CRMViewerFile, LinesBecomeCarriageReturnLineFeed)
     EXPECT_EQ(L"a\r\nb", Read(path));
     ASSERT_TRUE(zvtest::WriteFileBytes(path, ""));
     EXPECT_EQ(L"", Read(path));
-    EXPECT_EQ(L"", Read(folder.File(L"missing.txt")));
+    EXPECT_EQ(L"", Read(folder.Path(L"missing.txt")));
     EXPECT_EQ(L"", std::wstring(CCRMViewer::ReadDataFile(nullptr).c_str()));
 }
 
 TEST(CRMViewerFile, LongLinesArriveInPiecesAndAreJoined)
 {
     zvtest::TempFolder folder;
-    std::wstring path = folder.File(L"long.txt");
+    std::wstring path = folder.Path(L"long.txt");
     std::string line;
     for (int i = 0; i < 600; ++i)
         line += static_cast<char>('a' + i % 26);
@@ -54,7 +54,7 @@ TEST(CRMViewerFile, LongLinesArriveInPiecesAndAreJoined)
 TEST(CRMViewerFile, EightBitTextIsConvertedFromTheAnsiCodePage)
 {
     zvtest::TempFolder folder;
-    std::wstring path = folder.File(L"ansi.txt");
+    std::wstring path = folder.Path(L"ansi.txt");
     std::string bytes = "Gr\xFC\xDF"; // "Grüß" in code page 1252
     ASSERT_TRUE(zvtest::WriteFileBytes(path, bytes));
     wchar_t expected[8] = {};
@@ -65,11 +65,11 @@ TEST(CRMViewerFile, EightBitTextIsConvertedFromTheAnsiCodePage)
 TEST(CRMViewerDialog, ShowsTheHostsTextFileReadOnlyAndClosesWithOne)
 {
     zvtest::TempFolder folder;
-    std::wstring path = folder.File(L"crm-view.txt");
+    std::wstring path = folder.Path(L"crm-view.txt");
     ASSERT_TRUE(zvtest::WriteFileBytes(path, "Program=Test\nSerial=123\n"));
     zvtest::RecordingHost host;
     host.settings.crmViewFile = path;
-    host.settings.crmUploadFile = folder.File(L"upload.zip");
+    host.settings.crmUploadFile = folder.Path(L"upload.zip");
 
     CCRMViewer viewer(&host, nullptr);
     EXPECT_EQ(std::wstring(path), std::wstring(static_cast<const wchar_t*>(viewer.GetDataFile())));

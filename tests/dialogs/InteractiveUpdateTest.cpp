@@ -7,7 +7,7 @@
 #include "ZvAutoUpdate.h"
 #include "dialogs/DialogDriver.h"
 #include "dialogs/SkinnedWorkflowDialogs.h"
-#include "http/TestFiles.h"
+#include "support/Files.h"
 #include "support/Fixtures.h"
 #include "support/LoopbackHttpServer.h"
 #include "toolkit/ZVWebBrowser.h"
@@ -49,7 +49,7 @@ public: // the rows of the tables prepare the fixture
         host.settings.downloadFolder = folder.Path();
         host.settings.installerFileName = L"Setup.exe";
         host.settings.crmRedirectURL = server->Url("/redirect");
-        host.settings.crmUploadFile = folder.File(L"crm.zip");
+        host.settings.crmUploadFile = folder.Path(L"crm.zip");
         host.settings.programLanguage = L"en_UK";
         host.settings.productName = L"Test Product";
         server->Route("/redirect", HttpResponse::Ok("http://127.0.0.1/upload/put"));
@@ -174,7 +174,7 @@ TEST_P(InteractiveUpdate, TheInstallerDecidesWhatTheUserIsAsked)
         });
         EXPECT_EQ(row.result, result);
         EXPECT_EQ(row.handedOver, host.Installers().size() - before);
-        EXPECT_TRUE(!row.handedOver || host.Installers().back().path == folder.File(L"Setup.exe"));
+        EXPECT_TRUE(!row.handedOver || host.Installers().back().path == folder.Path(L"Setup.exe"));
         EXPECT_EQ(1u, Requests("POST", "/upload/put"));
         EXPECT_FALSE(zvtest::FileExists(*host.settings.crmUploadFile));
         EXPECT_EQ(L"1", zvtest::ArgumentsOf(host.Calls(), "SetSendCRMData"));

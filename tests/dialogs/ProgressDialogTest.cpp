@@ -4,7 +4,7 @@
 // dialog's result. The real jobs are exercised by InteractiveUpdateTest.
 #include "dialogs/DialogDriver.h"
 #include "dialogs/DlgProgress.h"
-#include "http/TestFiles.h"
+#include "support/Files.h"
 #include "online/FormatSize.h"
 #include "osal/AllocationFailure.h"
 #include "update/UpdateMessages.h"
@@ -25,7 +25,7 @@ public:
     explicit RecordingJobs(long long size)
     {
         zvtest::TempFolder folder;
-        const std::wstring document = folder.File(L"patch.xml");
+        const std::wstring document = folder.Path(L"patch.xml");
         zvtest::WriteFileBytes(document, zvtest::PatchDocument("http://127.0.0.1/setup.exe", size));
         m_patch.Read(ZvOSAL::ZvPath(document.c_str()));
     }

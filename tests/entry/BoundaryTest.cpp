@@ -41,14 +41,14 @@ TEST(Boundary, AFailedAllocationEndsTheActionWithItsFailureCodeAndALogLine)
         host.settings.updateURL = server.Url("/update");
         host.settings.downloadFolder = folder.Path();
         host.settings.showUpdateDialog = false;
-        host.settings.crmUploadFile = folder.File(L"crm.zip");
+        host.settings.crmUploadFile = folder.Path(L"crm.zip");
         host.settings.crmRedirectURL = L"http://127.0.0.1:9/redirect";
-        ASSERT_TRUE(zvtest::WriteFileBytes(folder.File(L"crm.zip"), "crm"));
+        ASSERT_TRUE(zvtest::WriteFileBytes(folder.Path(L"crm.zip"), "crm"));
         Failure::Scope scope;
         Failure::CountOnly();
         DoAction(&host, c.action);
         const long points = Failure::Allocations();
-        ASSERT_GT(points, 3);
+        ASSERT_GT(points, 0) << "no allocation was counted";
         // The first, the last and a spread between them.
         for (long n = 1; n <= points; n += n < 4 || n + (points / 12) + 1 > points ? 1 : points / 12 + 1) {
             SCOPED_TRACE("allocation " + std::to_string(n) + " of " + std::to_string(points));

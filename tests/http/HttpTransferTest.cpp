@@ -33,7 +33,7 @@ TEST(HttpTransfer, StatusesDecideSuccessAndWhichBodiesAreKept)
         SCOPED_TRACE(std::to_string(c.status) + (c.keepAnswer ? " keep" : " drop"));
         const std::string body = c.status == 204 || c.status == 205 ? "" : "answer " + std::to_string(c.status);
         server.Route("/x", HttpResponse::WithStatus(c.status, "Some", body));
-        const std::wstring target = folder.File(L"x" + std::to_wstring(c.status) + (c.keepAnswer ? L"k" : L"d"));
+        const std::wstring target = folder.Path(L"x" + std::to_wstring(c.status) + (c.keepAnswer ? L"k" : L"d"));
         CZorvaHttpTransfer transfer;
         transfer.SetKeepAnswer(c.keepAnswer);
         EXPECT_EQ(c.result, transfer.RequestUrl(server.Url("/x").c_str(), target.c_str()));
@@ -54,24 +54,24 @@ TEST(HttpTransfer, OneClientServesRequestsOneAfterAnother)
     server.Route("/close", HttpResponse::Pattern(100000).CloseDelimited());
     server.Route("/cut", HttpResponse::Pattern(300000).CloseAfter(100000));
     CZorvaHttpTransfer transfer;
-    ASSERT_EQ(1, transfer.RequestUrl(server.Url("/chunked").c_str(), folder.File(L"a").c_str()));
+    ASSERT_EQ(1, transfer.RequestUrl(server.Url("/chunked").c_str(), folder.Path(L"a").c_str()));
     EXPECT_TRUE(transfer.HasContentLength());
-    EXPECT_EQ("", zvtest::CheckPatternFile(folder.File(L"a"), 200000));
+    EXPECT_EQ("", zvtest::CheckPatternFile(folder.Path(L"a"), 200000));
     // Nothing of the chunked answer stays: this one announces no length.
-    ASSERT_EQ(1, transfer.RequestUrl(server.Url("/close").c_str(), folder.File(L"b").c_str()));
+    ASSERT_EQ(1, transfer.RequestUrl(server.Url("/close").c_str(), folder.Path(L"b").c_str()));
     EXPECT_FALSE(transfer.HasContentLength());
-    EXPECT_EQ("", zvtest::CheckPatternFile(folder.File(L"b"), 100000));
+    EXPECT_EQ("", zvtest::CheckPatternFile(folder.Path(L"b"), 100000));
     // Cut short of its announced length: a failure that keeps what arrived.
-    EXPECT_EQ(0, transfer.RequestUrl(server.Url("/cut").c_str(), folder.File(L"c").c_str()));
+    EXPECT_EQ(0, transfer.RequestUrl(server.Url("/cut").c_str(), folder.Path(L"c").c_str()));
     EXPECT_EQ(CZorvaHttpTransfer::EFailure::Read, transfer.GetFailure());
-    EXPECT_EQ("", zvtest::CheckPatternFile(folder.File(L"c"), 100000));
+    EXPECT_EQ("", zvtest::CheckPatternFile(folder.Path(L"c"), 100000));
     // An address that cannot be split, an over-long component, a file that
     // cannot be created: failures before or without a body.
-    EXPECT_EQ(0, transfer.RequestUrl(L"not a url", folder.File(L"d").c_str()));
-    EXPECT_EQ(0, transfer.RequestUrl(server.Url("/chunked?q=" + std::string(260, 'a')).c_str(), folder.File(L"d").c_str()));
-    EXPECT_EQ(0, transfer.RequestUrl(server.Url("/chunked").c_str(), folder.File(L"no folder\\d").c_str()));
+    EXPECT_EQ(0, transfer.RequestUrl(L"not a url", folder.Path(L"d").c_str()));
+    EXPECT_EQ(0, transfer.RequestUrl(server.Url("/chunked?q=" + std::string(260, 'a')).c_str(), folder.Path(L"d").c_str()));
+    EXPECT_EQ(0, transfer.RequestUrl(server.Url("/chunked").c_str(), folder.Path(L"no folder\\d").c_str()));
     EXPECT_EQ(CZorvaHttpTransfer::EFailure::File, transfer.GetFailure());
-    EXPECT_FALSE(zvtest::FileExists(folder.File(L"d")));
+    EXPECT_FALSE(zvtest::FileExists(folder.Path(L"d")));
     EXPECT_EQ(4u, server.RequestCount());
 }
 

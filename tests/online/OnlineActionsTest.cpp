@@ -60,12 +60,13 @@ TEST_F(OnlineActions, CheckReportsTheOfferedVersionAndNotes)
     server.Route("/update", HttpResponse::Ok(document));
     EXPECT_EQ(1, DoAction(&host, 3));
     EXPECT_EQ((std::vector<std::wstring>{QueryLine(), LengthLine(document.size())}), host.LogLines());
+    const std::vector<std::string> operations = host.Operations();
     EXPECT_EQ((std::vector<std::string>{"SetNewVersion", "SetReleaseNotes"}),
-              std::vector<std::string>(host.Operations().end() - 2, host.Operations().end()));
+              std::vector<std::string>(operations.end() - 2, operations.end()));
     EXPECT_EQ(L"2.1.0.0", host.NewVersion().value_or(L""));
     EXPECT_EQ(Wide(kNotes), host.ReleaseNotes().value_or(L""));
     EXPECT_EQ(0u, host.CountOf("SetDownloadSize"));
-    EXPECT_EQ(document, zvtest::ReadFileBytes(folder.File(L"result.xml")));
+    EXPECT_EQ(document, zvtest::ReadFileBytes(folder.Path(L"result.xml")));
     ASSERT_EQ(1u, server.RequestCount());
     EXPECT_EQ("GET", server.Requests()[0].method);
     EXPECT_EQ(std::string("/update?") + kQuery, server.Requests()[0].target);
@@ -91,14 +92,14 @@ TEST_F(OnlineActions, AnswersThatAreNoUpdate)
     for (auto& c : cases) {
         SCOPED_TRACE(c.name);
         host.ClearCalls();
-        DeleteFileW(folder.File(L"result.xml").c_str());
+        DeleteFileW(folder.Path(L"result.xml").c_str());
         server.Route("/update", c.answer);
         EXPECT_EQ(c.result, DoAction(&host, 3));
         c.lines.insert(c.lines.begin(), QueryLine());
         EXPECT_EQ(c.lines, host.LogLines());
         EXPECT_EQ(c.result == 1, host.NewVersion().has_value());
         // An error answer is not kept; every other answer is stored.
-        EXPECT_EQ(c.lines.size() > 1, zvtest::FileExists(folder.File(L"result.xml")));
+        EXPECT_EQ(c.lines.size() > 1, zvtest::FileExists(folder.Path(L"result.xml")));
     }
 }
 
@@ -176,11 +177,11 @@ TEST_F(OnlineActions, DownloadChecksFirstThenHandsTheInstallerOver)
     const std::string document = Document();
     server.Route("/update", HttpResponse::Ok(document));
     server.Route("/setup.exe", HttpResponse::Pattern(200000));
-    ASSERT_TRUE(zvtest::WriteFileBytes(folder.File(L"Setup 2.1.exe"), std::string(300000, 'o')));
+    ASSERT_TRUE(zvtest::WriteFileBytes(folder.Path(L"Setup 2.1.exe"), std::string(300000, 'o')));
     host.settings.installerFileName = L"Setup 2.1.exe";
     EXPECT_EQ(1, DoAction(&host, 4));
 
-    const std::wstring installer = folder.File(L"Setup 2.1.exe");
+    const std::wstring installer = folder.Path(L"Setup 2.1.exe");
     EXPECT_EQ(zvtest::PatternBytes(0, 200000), zvtest::ReadFileBytes(installer)) << "replaced, not overwritten";
     std::vector<zvtest::HttpRequest> requests = server.Requests();
     ASSERT_EQ(2u, requests.size());
@@ -229,13 +230,13 @@ TEST_F(OnlineActions, DownloadFailures)
     for (auto& c : cases) {
         SCOPED_TRACE(c.name);
         host.ClearCalls();
-        DeleteFileW(folder.File(L"ZvUpdate.exe").c_str());
+        DeleteFileW(folder.Path(L"ZvUpdate.exe").c_str());
         server.Route("/update", HttpResponse::Ok(c.document));
         server.Route("/setup.exe", c.installer);
         host.settings.cancelAfterProgressReports = c.cancelAfter;
         host.settings.notifyDownload = c.notify;
         EXPECT_EQ(c.result, DoAction(&host, 4));
-        EXPECT_EQ(c.fileSize, zvtest::FileSize(folder.File(L"ZvUpdate.exe")));
+        EXPECT_EQ(c.fileSize, zvtest::FileSize(folder.Path(L"ZvUpdate.exe")));
         EXPECT_EQ(c.result == 1 ? 1u : 0u, host.CountOf("AddInstallerFile"));
         // Begin and end around every download that starts, failed or not.
         const size_t around = c.notify && c.result != 10 ? 1u : 0u;
@@ -253,10 +254,10 @@ TEST_F(OnlineActions, FolderWithoutTrailingBackslashMeansItsParentAndNoFolderThe
 {
     server.Route("/update", HttpResponse::Ok(Document()));
     server.Route("/setup.exe", HttpResponse::Ok("MZ"));
-    host.settings.downloadFolder = folder.File(L"downloads");
+    host.settings.downloadFolder = folder.Path(L"downloads");
     EXPECT_EQ(1, DoAction(&host, 4));
-    EXPECT_TRUE(zvtest::FileExists(folder.File(L"result.xml")));
-    EXPECT_TRUE(zvtest::FileExists(folder.File(L"ZvUpdate.exe")));
+    EXPECT_TRUE(zvtest::FileExists(folder.Path(L"result.xml")));
+    EXPECT_TRUE(zvtest::FileExists(folder.Path(L"ZvUpdate.exe")));
 
     host.settings.downloadFolder = std::nullopt;
     host.settings.installerFileName = L"zv_online_test_" + std::to_wstring(GetCurrentProcessId()) + L".exe";

@@ -101,7 +101,7 @@ TEST(PatchInfoFuzz, MutatedDocumentsNeitherCrashNorHang)
     const DWORD budgetMs = 60000;
     std::mt19937 random(seed);
     TempFolder folder;
-    const std::wstring xml = folder.File(L"result.xml");
+    const std::wstring xml = folder.Path(L"result.xml");
     const DWORD start = GetTickCount();
 
     unsigned done = 0;
@@ -129,7 +129,7 @@ TEST(PatchInfoFuzz, MutatedDocumentsNeitherCrashNorHang)
                 WideCharToMultiByte(CP_UTF8, 0, text, -1, &expectedPage[0], n, nullptr, nullptr);
                 expectedPage.resize(static_cast<size_t>(n - 1));
             }
-            savedPage = zvtest::ReadFileBytes(folder.File(L"result.html"));
+            savedPage = zvtest::ReadFileBytes(folder.Path(L"result.html"));
         });
         ASSERT_NE(nullptr, thread);
         DWORD waited = WaitForSingleObject(thread, 10000);

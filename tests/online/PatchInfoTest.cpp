@@ -42,7 +42,7 @@ class PatchInfoRead : public ::testing::TestWithParam<DocumentCase> {};
 TEST_P(PatchInfoRead, Yields)
 {
     zvtest::TempFolder folder;
-    const std::wstring path = folder.File(L"result.xml");
+    const std::wstring path = folder.Path(L"result.xml");
     ASSERT_TRUE(zvtest::WriteFileBytes(path, GetParam().document));
     CPatchInfo info;
     info.Read(ZvPath(path.c_str()));
@@ -116,13 +116,13 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(PatchInfo, ReadKeepsWhatADocumentLacksAndTheSavedPageCountsAsDescription)
 {
     zvtest::TempFolder folder;
-    const std::wstring xml = folder.File(L"result.xml");
+    const std::wstring xml = folder.Path(L"result.xml");
     CPatchInfo info;
     ASSERT_TRUE(zvtest::WriteFileBytes(xml, "<patch url=\"http://h/s\" filesize=\"9\" version=\"1\" pug_installer=\"4\"/>"));
     info.Read(ZvPath(xml.c_str()));
     ASSERT_TRUE(zvtest::WriteFileBytes(xml, "<patch version=\"3.0\" sha256=\"AB\"/>"));
     info.Read(ZvPath(xml.c_str()));
-    info.Read(ZvPath(folder.File(L"missing.xml").c_str()));
+    info.Read(ZvPath(folder.Path(L"missing.xml").c_str()));
     EXPECT_EQ(L"http://h/s", Text(info.GetUrl()));
     EXPECT_EQ(L"3.0.0.0", Text(info.GetVersion().GetDisplayName()));
     EXPECT_EQ(4, info.GetPugInstaller());
@@ -130,16 +130,16 @@ TEST(PatchInfo, ReadKeepsWhatADocumentLacksAndTheSavedPageCountsAsDescription)
     EXPECT_FALSE(info.IsValid());
     // A folder that does not exist leaves only the remembered path, and a
     // page path counts as a description.
-    info.SaveDescriptionAsHtml(ZvPath(folder.File(L"no\\result.xml").c_str()));
-    EXPECT_EQ(folder.File(L"no\\result.html"), Text(info.GetHtmlPath().ToString()));
-    EXPECT_FALSE(zvtest::FileExists(folder.File(L"no\\result.html")));
+    info.SaveDescriptionAsHtml(ZvPath(folder.Path(L"no\\result.xml").c_str()));
+    EXPECT_EQ(folder.Path(L"no\\result.html"), Text(info.GetHtmlPath().ToString()));
+    EXPECT_FALSE(zvtest::FileExists(folder.Path(L"no\\result.html")));
     EXPECT_TRUE(info.IsValid());
     // The page replaces an existing file, in UTF-8 without a byte-order mark.
-    ASSERT_TRUE(zvtest::WriteFileBytes(folder.File(L"result.html"), std::string(1000, 'z')));
+    ASSERT_TRUE(zvtest::WriteFileBytes(folder.Path(L"result.html"), std::string(1000, 'z')));
     ASSERT_TRUE(zvtest::WriteFileBytes(xml, "<patch><![CDATA[<p>\xE2\x82\xAC</p>]]></patch>"));
     info.Read(ZvPath(xml.c_str()));
     info.SaveDescriptionAsHtml(ZvPath(xml.c_str()));
-    EXPECT_EQ("<p>\xE2\x82\xAC</p>", zvtest::ReadFileBytes(folder.File(L"result.html")));
+    EXPECT_EQ("<p>\xE2\x82\xAC</p>", zvtest::ReadFileBytes(folder.Path(L"result.html")));
 }
 
 } // namespace

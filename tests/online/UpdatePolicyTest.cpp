@@ -14,6 +14,7 @@
 
 #include "support/Files.h"
 #include "support/Fixtures.h"
+#include "support/Platform.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/RecordingHost.h"
 #include "support/Threads.h"
@@ -109,7 +110,7 @@ protected:
         elapsed = GetTickCount() - start;
         return result;
     }
-    std::wstring Installer() const { return folder.File(L"ZvUpdate.exe"); }
+    std::wstring Installer() const { return folder.Path(L"ZvUpdate.exe"); }
 
     LoopbackHttpServer server;
     zvtest::TempFolder folder;
@@ -383,15 +384,13 @@ TEST_F(UpdatePolicy, TheInteractiveJobsKeepTheRulesToo)
     raw.publisher = L"Someone Else";
     const CUpdatePolicy policy(&raw);
     server.Route("/setup.exe", HttpResponse::Ok(zvtest::ReadFileBytes(zvtest::FixturePath(L"signed-valid.exe"))));
-    const std::wstring document = folder.File(L"patch.xml");
+    const long long size = zvtest::FileSize(zvtest::FixturePath(L"signed-valid.exe"));
     for (const std::string& extra : {std::string(" sha256=\"") + std::string(64, '0') + "\"", std::string()}) {
-        ASSERT_TRUE(zvtest::WriteFileBytes(document, "<patch url=\"" + zvtest::Narrow(server.Url("/setup.exe")) +
-                                                         "\" filesize=\"" +
-                                                         std::to_string(zvtest::FileSize(zvtest::FixturePath(L"signed-valid.exe"))) +
-                                                         "\" version=\"2.0\"" + extra + ">n</patch>"));
+        Offer(zvtest::Narrow(server.Url("/setup.exe")), size, extra, "2.0");
         CUpdater updater(&host);
         updater.SetPolicy(&policy);
-        updater.GetPatchInfo().Read(ZvOSAL::ZvPath(document.c_str()));
+        CUpdater::ThreadCheck(new CUpdater::CJobContext{&updater, window});
+        ASSERT_EQ(1, Reported(WM_UPDATE_CHECKED));
         CUpdater::ThreadDownload(new CUpdater::CJobContext{&updater, window});
         if (!extra.empty()) {
             EXPECT_EQ(0, Reported(WM_DOWNLOAD_DONE)) << "a wrong sha256 is a failed download";

@@ -49,7 +49,7 @@ protected:
     {
         ASSERT_TRUE(server.IsRunning()) << server.Error();
         host.settings.crmRedirectURL = server.Url("/redirect");
-        host.settings.crmUploadFile = folder.File(L"crm.zip");
+        host.settings.crmUploadFile = folder.Path(L"crm.zip");
         server.Route("/upload/put", HttpResponse::Ok("thanks"));
     }
     void Redirect(const std::string& document) { server.Route("/redirect", HttpResponse::Ok(document)); }
@@ -223,7 +223,7 @@ TEST(CRMUploadPolicy, OverHttpsToTheServerTheDocumentNames)
     zvtest::TempFolder folder;
     zvtest::RecordingHost host;
     host.settings.crmRedirectURL = secure.Url("/redirect");
-    host.settings.crmUploadFile = folder.File(L"crm.zip");
+    host.settings.crmUploadFile = folder.Path(L"crm.zip");
     ZvUpdatePolicy policy = {};
     policy.size = sizeof policy;
     policy.flags = ZVAU_POLICY_REQUIRE_HTTPS;
@@ -253,7 +253,7 @@ TEST(CRMUploadBrokenServer, DownOrResetting)
     zvtest::TempFolder folder;
     zvtest::RecordingHost host;
     host.settings.crmRedirectURL = redirect.Url("/redirect");
-    host.settings.crmUploadFile = folder.File(L"crm.zip");
+    host.settings.crmUploadFile = folder.Path(L"crm.zip");
     ASSERT_TRUE(zvtest::WriteFileBytes(*host.settings.crmUploadFile, std::string(1000, 'x')));
     EXPECT_EQ(2, DoAction(&host, 2));
     EXPECT_TRUE(zvtest::FileExists(*host.settings.crmUploadFile));

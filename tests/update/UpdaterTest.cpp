@@ -3,7 +3,7 @@
 // lifetime of a job whose dialog closed early, and the silent action 1. The
 // real dialogs run in tests/dialogs/InteractiveUpdateTest.cpp.
 #include "ZvAutoUpdate.h"
-#include "http/TestFiles.h"
+#include "support/Files.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/Threads.h"
 #include "update/States.h"
@@ -156,7 +156,7 @@ TEST(Jobs, TheRunWaitsForAJobWhoseDialogClosedEarly)
     zvtest::TempFolder folder;
     HookedHost host;
     host.settings.crmRedirectURL = L"http://127.0.0.1:9/redirect";
-    host.settings.crmUploadFile = folder.File(L"crm.zip");
+    host.settings.crmUploadFile = folder.Path(L"crm.zip");
     ASSERT_TRUE(zvtest::WriteFileBytes(*host.settings.crmUploadFile, "abc"));
     const HWND hostWindow = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     std::atomic<size_t> served{0};
@@ -201,14 +201,14 @@ TEST_P(SilentCheck, TheOfferedVersionIsReportedAndTheFilesAreGone)
     host.settings.downloadFolder = folder.Path();
     server.Route("/update", HttpResponse::Ok(zvtest::PatchDocument("http://127.0.0.1/setup.exe", 123456)));
     bool notesExisted = false;
-    host.onSetNewVersion = [&] { notesExisted |= zvtest::FileExists(folder.File(L"result.html")); };
+    host.onSetNewVersion = [&] { notesExisted |= zvtest::FileExists(folder.Path(L"result.html")); };
     EXPECT_EQ(1, DoAction(&host, 1));
     const std::vector<zvtest::HostCall> calls = host.Calls();
     size_t notes = 0;
     while (notes < calls.size() && calls[notes].operation != "SetReleaseNotesFile")
         ++notes;
     ASSERT_LT(notes + 2, calls.size()) << "no release notes reported";
-    EXPECT_EQ(folder.File(L"result.html"), calls[notes].arguments);
+    EXPECT_EQ(folder.Path(L"result.html"), calls[notes].arguments);
     EXPECT_EQ(GetParam(), calls[notes].threadId != GetCurrentThreadId());
     EXPECT_EQ(L"2.5.0.1", calls[notes + 1].arguments);
     EXPECT_EQ(L"123456", calls[notes + 2].arguments);
@@ -218,8 +218,8 @@ TEST_P(SilentCheck, TheOfferedVersionIsReportedAndTheFilesAreGone)
     EXPECT_EQ(GetCurrentThreadId(), calls.back().threadId);
     EXPECT_EQ(0u, host.CountOf("GetParentWindow") + host.CountOf("GetCRMDataFile") + host.CountOf("SetShowUpdateDialog"));
     EXPECT_TRUE(notesExisted);
-    EXPECT_FALSE(zvtest::FileExists(folder.File(L"result.html")));
-    EXPECT_FALSE(zvtest::FileExists(folder.File(L"result.xml")));
+    EXPECT_FALSE(zvtest::FileExists(folder.Path(L"result.html")));
+    EXPECT_FALSE(zvtest::FileExists(folder.Path(L"result.xml")));
 
     const struct {
         HttpResponse answer;

@@ -8,7 +8,7 @@
 #include "demo/WindowCapture.h"
 #include "dialogs/DialogDriver.h"
 #include "dialogs/SkinnedWorkflowDialogs.h"
-#include "http/TestFiles.h"
+#include "support/Files.h"
 #include "support/Fixtures.h"
 #include "support/LoopbackHttpServer.h"
 #include "update/UpdateTestHelpers.h"
@@ -54,8 +54,8 @@ struct Setup {
         host.settings.downloadFolder = folder.Path();
         host.settings.installerFileName = L"Setup.exe";
         host.settings.crmRedirectURL = server.Url("/redirect");
-        host.settings.crmUploadFile = folder.File(L"crm.zip");
-        host.settings.crmViewFile = folder.File(L"crm.txt");
+        host.settings.crmUploadFile = folder.Path(L"crm.zip");
+        host.settings.crmViewFile = folder.Path(L"crm.txt");
         host.settings.programLanguage = L"en_UK";
         host.settings.productName = L"Sample Editor";
         zvtest::WriteFileBytes(*host.settings.crmUploadFile, "customer data");
