@@ -408,16 +408,4 @@ TEST_F(UpdatePolicy, TheInteractiveJobsKeepTheRulesToo)
     DestroyWindow(window);
 }
 
-TEST(UpdatePolicySize, APolicyTooSmallToReadReturnsThree)
-{
-    zvtest::RecordingHost host;
-    ZvUpdatePolicy policy = Policy(0);
-    policy.size = sizeof policy - 1;
-    EXPECT_EQ(3, DoActionWithPolicy(&host, 3, &policy));
-    EXPECT_EQ(0u, host.CallCount());
-    policy.size = sizeof policy + 64; // a newer host's larger structure
-    host.settings.updateURL = L"http://127.0.0.1:9/update";
-    EXPECT_EQ(2, DoActionWithPolicy(&host, 3, &policy));
-}
-
 } // namespace

@@ -2,15 +2,12 @@
 // the redirect document, the multipart POST byte for byte on the wire, the
 // file's fate and the log line of each failure. The upload goes to port 80,
 // so the servers here listen on 127.0.0.1:80 (the test is declared PORT_80).
-#include <winsock2.h>
-
 #include "ZvOSAL/ZvString.h"
 #include "ZvUpdatePolicy.h"
 #include "support/Files.h"
 #include "support/Fixtures.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/RecordingHost.h"
-#include "support/Threads.h"
 
 #include <gtest/gtest.h>
 
@@ -81,20 +78,10 @@ TEST_F(CRMUpload, TheFileGoesOutByteForByteAndIsDeleted)
         EXPECT_TRUE(post.complete && post.body == Body(content)) << "body differs from the documented bytes";
         EXPECT_EQ("ZvAutoUpdate", post.Header("User-Agent"));
         EXPECT_EQ("127.0.0.1", post.Header("Host"));
-        int lengths = 0, types = 0;
-        for (const zvtest::HttpHeader& header : post.headers) {
-            lengths += _stricmp(header.name.c_str(), "Content-Length") == 0;
-            types += _stricmp(header.name.c_str(), "Content-Type") == 0;
-        }
-        EXPECT_EQ(1, lengths);
-        EXPECT_EQ(1, types);
         EXPECT_FALSE(zvtest::FileExists(File()));
         EXPECT_EQ(std::vector<std::wstring>{kRedirectLine}, host.LogLines());
         EXPECT_EQ(2u, host.CountOf("GetCRMDataFile"));
     }
-    // The documented sizes: 1220 bytes for a 1000-byte file, 217 for an empty one.
-    EXPECT_EQ(1220u, Body(thousand).size());
-    EXPECT_EQ(217u, Body("").size());
 }
 
 TEST_F(CRMUpload, EachWayItCanGo)
@@ -242,10 +229,9 @@ TEST(CRMUploadPolicy, OverHttpsToTheServerTheDocumentNames)
     EXPECT_EQ(2, DoActionWithPolicy(&host, 2, &policy));
 }
 
-// The upload server cannot be reached (nothing listens on port 80), or takes
-// the request head and resets the connection: the start fails and the file
-// stays; a failure while the body goes out deletes it (it was handed over).
-TEST(CRMUploadBrokenServer, DownOrResetting)
+// The upload server cannot be reached (nothing listens on port 80): the start
+// fails, the file stays and the error is logged.
+TEST(CRMUploadBrokenServer, Down)
 {
     LoopbackHttpServer redirect;
     ASSERT_TRUE(redirect.IsRunning()) << redirect.Error();
@@ -257,44 +243,12 @@ TEST(CRMUploadBrokenServer, DownOrResetting)
     ASSERT_TRUE(zvtest::WriteFileBytes(*host.settings.crmUploadFile, std::string(1000, 'x')));
     EXPECT_EQ(2, DoAction(&host, 2));
     EXPECT_TRUE(zvtest::FileExists(*host.settings.crmUploadFile));
-    std::vector<std::wstring> lines = host.LogLines();
+    const std::vector<std::wstring> lines = host.LogLines();
     ASSERT_EQ(2u, lines.size());
     EXPECT_EQ(kRedirectLine, lines[0]);
     EXPECT_EQ(0u, lines[1].find(L"CRM-Upload Error: ")) << zvtest::Narrow(lines[1]);
     EXPECT_GT(lines[1].size(), 18u);
     EXPECT_LE(lines[1].size(), 18u + 255u);
-
-    WSADATA wsa;
-    ASSERT_EQ(0, WSAStartup(MAKEWORD(2, 2), &wsa));
-    SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(80);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(0, bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address));
-    ASSERT_EQ(0, listen(listener, 4));
-    std::string head;
-    HANDLE resetter = zvtest::StartThread([&] {
-        SOCKET client = accept(listener, nullptr, nullptr);
-        char buffer[4096];
-        int got;
-        while (head.find("\r\n\r\n") == std::string::npos && (got = recv(client, buffer, sizeof buffer, 0)) > 0)
-            head.append(buffer, got);
-        linger hard = {1, 0}; // close with a reset
-        setsockopt(client, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&hard), sizeof hard);
-        closesocket(client);
-    });
-    host.ClearCalls();
-    EXPECT_EQ(2, DoAction(&host, 2));
-    closesocket(listener);
-    WaitForSingleObject(resetter, INFINITE);
-    CloseHandle(resetter);
-    WSACleanup();
-    EXPECT_EQ(0u, head.find("POST /upload/put HTTP/1.1\r\n"));
-    EXPECT_FALSE(zvtest::FileExists(*host.settings.crmUploadFile));
-    lines = host.LogLines();
-    ASSERT_EQ(2u, lines.size());
-    EXPECT_EQ(0u, lines[1].find(L"CRM-Upload Error: ")) << zvtest::Narrow(lines[1]);
 }
 
 } // namespace
