@@ -121,7 +121,12 @@ bool CZV_BeautyDialog::UpdateDefaultButton(bool focus)
     HWND button = id ? GetDlgItem(m_hWnd, static_cast<int>(id)) : nullptr;
     if (!IsUsable(button))
         return false;
-    SendMessageW(m_hWnd, DM_SETDEFID, id, 0);
+    // Not DM_SETDEFID: its number (WM_USER + 1) is a workflow message of the
+    // dialogs. The buttons are told directly; DM_GETDEFID answers for Enter.
+    for (HWND child = GetWindow(m_hWnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (child != button && (SendMessageW(child, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON))
+            SendMessageW(child, BM_SETSTYLE, BS_PUSHBUTTON, TRUE);
+    SendMessageW(button, BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
     if (focus)
         SendMessageW(m_hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(button), TRUE);
     return true;
