@@ -1,25 +1,27 @@
 #include "dialogs/BaseDlg.h"
 
+#include "dialogs/DialogScale.h"
 #include "dialogs/DialogTemplate.h"
 #include "osal/LibraryModule.h"
 #include "osal/ResourceLanguage.h"
+#include "resources/resource.h"
 #include "toolkit/ZVControls.h"
 #include "toolkit/ZVGdi.h"
 #include "toolkit/ZVToolkit.h"
 
+#include <atomic>
 
 using ZvOSAL::ZvPath;
 using ZvOSAL::ZvString;
 
 namespace {
 
+std::atomic<unsigned int> g_dpiOverride{0};
+
 unsigned int MeasureDpi()
 {
-    unsigned int dpi = 96;
-    ZVGdi::DC display(CreateDCW(L"DISPLAY", nullptr, nullptr, nullptr));
-    if (display)
-        dpi = static_cast<unsigned int>(GetDeviceCaps(display, LOGPIXELSY));
-    return CBaseDlg::CapDpi(dpi);
+    const unsigned int given = g_dpiOverride;
+    return CBaseDlg::CapDpi(given ? given : TemplateDpi());
 }
 
 } // namespace
@@ -30,6 +32,8 @@ CBaseDlg::CBaseDlg(UINT, ZvAutoUpdate::CUpdateConfiguration2* configuration, HWN
 }
 
 CBaseDlg::~CBaseDlg() = default;
+
+void CBaseDlg::SetDpiOverride(unsigned int dpi) { g_dpiOverride = dpi; }
 
 void CBaseDlg::UpdateDpi() { m_dpi = MeasureDpi(); }
 
@@ -88,12 +92,16 @@ INT_PTR CBaseDlg::DoModal()
         return -1;
     if (!InitModalIndirect(found.data, m_parent))
         return -1;
-    return CZV_BeautyDialog::DoModal();
+    const INT_PTR result = CZV_BeautyDialog::DoModal();
+    m_templateFont.Reset(); // the window that used it is gone
+    return result;
 }
 
 BOOL CBaseDlg::OnInitDialog()
 {
     ZVToolkit::SetDpiScaling(true, m_dpi, m_dpi);
+    // The template's controls at the dialog's DPI, as the skin's.
+    m_templateFont.Reset(ScaleDialogTemplate(m_hWnd, TemplateDpi(), m_dpi));
     RegisterControls();
     ZvString folder = GetSkinFolder().ToString();
     folder += L"Dialogs\\";
@@ -110,8 +118,15 @@ BOOL CBaseDlg::OnInitDialog()
         SetWindowPos(frame, HWND_TOP, rect.left, rect.top, rect.right - rect.left, bottom - rect.top,
                      SWP_NOACTIVATE);
     }
-    const BOOL focus = CZV_BeautyDialog::OnInitDialog();
+    // The close button's name for assistive technology.
+    if (HWND close = GetDlgItem(m_hWnd, static_cast<int>(kCloseButtonId)))
+        ::SetWindowTextW(close, LoadUIString(IDS_CLOSE));
+    BOOL focus = CZV_BeautyDialog::OnInitDialog();
     InitContent();
+    SortTabOrder();
+    // The first focus is on the primary button.
+    if (UpdateDefaultButton(true))
+        focus = FALSE;
     ::SetForegroundWindow(m_hWnd);
     ::SetWindowPos(m_hWnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     return focus;

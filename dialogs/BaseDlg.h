@@ -15,6 +15,7 @@
 #include "ZvOSAL/ZvPath.h"
 #include "ZvOSAL/ZvString.h"
 #include "toolkit/ZVBeautyDialog.h"
+#include "toolkit/ZVGdi.h"
 
 #include <windows.h>
 
@@ -62,6 +63,10 @@ public:
     void UpdateDpi();
     // The DPI cap: 96 * 7 / 4.
     static constexpr unsigned int kMaxDpi = 168;
+    // A display DPI that dialogs constructed from now on take instead of the
+    // measured one (tests and the gallery lay dialogs out for other
+    // displays); 0 measures again.
+    static void SetDpiOverride(unsigned int dpi);
     // The DPI rule for a measured value (96 when measuring failed).
     static unsigned int CapDpi(unsigned int measured) { return measured > kMaxDpi ? kMaxDpi : measured; }
 
@@ -85,6 +90,7 @@ private:
     HWND m_parent;
     unsigned int m_dpi;
     bool m_failureLogged = false;
+    ZVGdi::Font m_templateFont; // the template's font at m_dpi, when the display's differs
 };
 
 // The name of the control whose bottom is kept at its designed distance from

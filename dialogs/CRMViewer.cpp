@@ -57,9 +57,11 @@ ZvString CCRMViewer::ReadDataFile(const wchar_t* path)
 
 void CCRMViewer::InitContent()
 {
-    ZvString text = ReadDataFile(m_dataFile);
-    if (m_dataView.GetSafeHwnd())
-        m_dataView.SetWindowText(text);
-    else if (HWND field = ::GetDlgItem(m_hWnd, IDC_EDIT_CRM))
-        ::SetWindowTextW(field, text);
+    HWND field = ::GetDlgItem(m_hWnd, IDC_EDIT_CRM);
+    if (!field)
+        return;
+    ::SetWindowTextW(field, ReadDataFile(m_dataFile));
+    // It opens at its first line, nothing selected (the focus is on Close).
+    ::SendMessageW(field, EM_SETSEL, 0, 0);
+    ::SendMessageW(field, WM_VSCROLL, SB_TOP, 0);
 }

@@ -69,8 +69,16 @@ void CDlgProgress::InitContent()
     m_progressBar.ShowWindow(SW_HIDE);
     m_okButton.ShowWindow(SW_HIDE);
     SetText(m_cancelButton, LoadUIString(IDS_CANCEL));
+    // The bar's text is no name of it (its value is).
+    m_progressBar.SetWindowText(L"");
+    m_jobRunning = true;
     if (m_workflow)
         m_workflow->StartUploadJob(m_hWnd);
+}
+
+UINT CDlgProgress::GetDefaultButtonId() const
+{
+    return m_phase == 0 && m_okButton.IsWindowVisible() ? IDOK : IDCANCEL;
 }
 
 bool CDlgProgress::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
@@ -101,6 +109,7 @@ bool CDlgProgress::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, L
 
 void CDlgProgress::OnUploaded()
 {
+    m_jobRunning = false;
     if (m_workflow && m_workflow->IsCancelled()) {
         m_workflow->Cancel(kCancelAfterUpload);
         EndDialog(kCancelledOrFailed);
@@ -111,6 +120,9 @@ void CDlgProgress::OnUploaded()
 
 void CDlgProgress::StartDownload()
 {
+    if (m_jobRunning)
+        return;
+    m_jobRunning = true;
     m_phase = 1;
     SetText(m_titleText, LoadUIString(IDS_DOWNLOAD_UPDATE));
     SetText(m_messageText, LoadUIString(IDS_DOWNLOAD_MESSAGE));
@@ -122,6 +134,7 @@ void CDlgProgress::StartDownload()
     m_okButton.ShowWindow(SW_HIDE);
     m_lastPercent = -1;
     SetText(m_cancelButton, LoadUIString(IDS_CANCEL));
+    UpdateDefaultButton(true);
     ::PostMessageW(m_hWnd, WM_START_DOWNLOAD, 0, 0);
 }
 
@@ -152,6 +165,8 @@ void CDlgProgress::OnDownloadDone(LPARAM transferResult)
     m_progressBar.ShowWindow(SW_HIDE);
     if (transferResult == 1) {
         SetText(m_statusText, LoadUIString(IDS_CHECKING_UPDATE));
+        // The check follows at once: the download's report and the check's
+        // start are one step.
         if (m_workflow)
             m_workflow->StartFileCheckJob(m_hWnd);
         return;
@@ -161,6 +176,7 @@ void CDlgProgress::OnDownloadDone(LPARAM transferResult)
 
 void CDlgProgress::OnFileChecked(WPARAM valid)
 {
+    m_jobRunning = false;
     if (valid == 0 && m_phase == 1) {
         SetText(m_titleText, LoadUIString(IDS_CHECK_FAILED));
         SetText(m_messageText, LoadUIString(IDS_CORRUPT_MESSAGE));
@@ -168,6 +184,7 @@ void CDlgProgress::OnFileChecked(WPARAM valid)
         m_okButton.ShowWindow(SW_SHOW);
         SetText(m_cancelButton, LoadUIString(IDS_NO));
         m_phase = 0;
+        UpdateDefaultButton(true);
         return;
     }
     EndDialog(kDone);

@@ -33,8 +33,13 @@ public:
 
     // Phase 1, the download texts, the bar at 0 of 100, and WM_START_DOWNLOAD
     // posted to the dialog itself so that the job starts after the queued
-    // repaints. Also the IDOK ("Yes") handler of the failure screen.
+    // repaints. Also the IDOK ("Yes") handler of the failure screen. Nothing
+    // while a job runs (it has not reported yet): no key starts one twice.
     void StartDownload();
+
+    // Enter's button: "Yes" on the failure screen, else Cancel (the only
+    // button while a step runs).
+    UINT GetDefaultButtonId() const override;
 
 protected:
     void InitContent() override;
@@ -62,4 +67,5 @@ private:
     int m_phase = 1;
     CWorkflowJobs* m_workflow;
     int m_lastPercent = 0;
+    bool m_jobRunning = false; // started, its report not yet handled
 };

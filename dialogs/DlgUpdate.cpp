@@ -144,6 +144,8 @@ void CDlgUpdate::InitContent()
     ShowControls(hidden, Count(hidden), false);
     ShowControls(shown, Count(shown), true);
 
+    // The indicator's name for assistive technology: what it stands for.
+    m_activity.SetWindowText(CZV_Wnd::TextOf(::GetDlgItem(m_hWnd, IDC_TXT_PLEASE_WAIT)));
     m_activity.StartAnimation();
     if (m_workflow)
         m_workflow->StartCheckJob(m_hWnd);
@@ -161,9 +163,24 @@ bool CDlgUpdate::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRE
     return CBaseDlg::OnDialogMessage(message, wParam, lParam, result);
 }
 
+UINT CDlgUpdate::GetDefaultButtonId() const
+{
+    if (!m_checked)
+        return 0;
+    return m_updateAvailable ? IDOK : IDCANCEL;
+}
+
 void CDlgUpdate::OnUpdateChecked(WPARAM found)
 {
     m_activity.StopAnimation();
+    m_checked = true;
+    ShowResult(found);
+    SortTabOrder();
+    UpdateDefaultButton(true);
+}
+
+void CDlgUpdate::ShowResult(WPARAM found)
+{
     if (found != 1) {
         static const UINT hidden[] = {IDOK, IDCANCEL, IDC_BTN_SHOW_CRM, IDC_BTN_WHATS_NEW,
                                       IDC_CHECK_DONT_SHOW_AGAIN, IDC_CHECK_SEND_CRM_DATA, IDC_TXT_PRODUCT,
@@ -254,12 +271,32 @@ void CDlgUpdate::OnWhatsNew()
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 
-    if (HWND pane = m_browser.GetSafeHwnd())
+    if (HWND pane = m_browser.GetSafeHwnd()) {
+        // The pane's name for assistive technology: the button that opened it.
+        ::SetWindowTextW(pane, CZV_Wnd::TextOf(::GetDlgItem(m_hWnd, IDC_BTN_WHATS_NEW)));
         ::SetWindowPos(pane, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+    }
+
+    SortTabOrder();
+    UpdateDefaultButton(GetFocus() == nullptr || !IsUsable(GetFocus()));
 
     if (m_workflow && !m_workflow->GetReleaseNotesPath().IsEmpty()) {
-        ZvOSAL::ZvURL url(m_workflow->GetReleaseNotesPath());
-        m_browser.Navigate(url);
+        // The notes' text in the skin's text font; shown as text when no
+        // browser can show the page.
+        LOGFONTW font = {};
+        std::wstring face = L"Tahoma";
+        int points = 9;
+        if (CZV_ControlBase* text = CZV_ControlBase::FromHandle(::GetDlgItem(m_hWnd, IDC_TXT_UPDATE)))
+            if (GetObjectW(text->GetDrawFont(), sizeof(font), &font) == sizeof(font) && font.lfHeight) {
+                face = font.lfFaceName;
+                points = MulDiv(font.lfHeight < 0 ? -font.lfHeight : font.lfHeight, 72, static_cast<int>(GetDpi()));
+            }
+        ZvAutoUpdate::CUpdateConfiguration2* configuration = GetConfiguration();
+        m_browser.ShowPage(m_workflow->GetReleaseNotesPath(), face, points, [configuration] {
+            if (configuration)
+                configuration->Log(L"CDlgUpdate::OnWhatsNew(): the browser cannot show the release notes; they are "
+                                   L"shown as text.");
+        });
     }
 }
 
@@ -275,6 +312,7 @@ void CDlgUpdate::OnHostFailure() noexcept
 
 void CDlgUpdate::OnShowCRM()
 {
-    CCRMViewer viewer(GetConfiguration(), nullptr);
+    // Modal to this dialog: it is disabled while the viewer is open.
+    CCRMViewer viewer(GetConfiguration(), m_hWnd);
     viewer.DoModal();
 }

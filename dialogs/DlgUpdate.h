@@ -50,6 +50,10 @@ public:
     // The release-notes pane stopped inside: logged, the pane stays as it is.
     void OnHostFailure() noexcept override;
 
+    // Enter's button: "Perform update now" in the offer, "Close" when there
+    // is no update; none while the check runs.
+    UINT GetDefaultButtonId() const override;
+
 protected:
     void InitContent() override;
     void DoDataExchange() override;
@@ -66,6 +70,7 @@ protected:
 
 private:
     void OnUpdateChecked(WPARAM found);
+    void ShowResult(WPARAM found);
     void OnWhatsNew();
     void OnShowCRM();
     void SaveCheckBoxes();
@@ -79,5 +84,6 @@ private:
     unsigned char m_dontShowAgain = 0;
     unsigned char m_sendProgramInformation = 0;
     unsigned char m_updateAvailable = 0;
+    bool m_checked = false;
     CWorkflowJobs* m_workflow;
 };

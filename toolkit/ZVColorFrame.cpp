@@ -1,5 +1,6 @@
 #include "toolkit/ZVColorFrame.h"
 
+#include "toolkit/ZVGdi.h"
 #include "toolkit/ZVToolkit.h"
 
 #include <cwchar>

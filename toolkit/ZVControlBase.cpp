@@ -247,6 +247,7 @@ bool CZV_ControlBase::LoadTemplate(CZVIniFileReader* file, const wchar_t* sectio
             m_look.align = DT_LEFT;
     }
     ZvString bitmap;
+    ReadRect(&m_look.grid, L"0 0 0 0", L"grid", m_templateName, file->GetPath(), L"");
     if (ReadTemplateString(L"bitmap", bitmap))
         m_look.bitmap = ResolveTemplatePath(bitmap);
     if (m_hWnd) {
@@ -293,5 +294,5 @@ void CZV_ControlBase::PaintBackground(HDC dc, const RECT& rect, UINT ctlColorMes
 
 bool CZV_ControlBase::PaintBitmap(HDC dc, const RECT& rect, int frame, int frames)
 {
-    return !m_look.bitmap.IsEmpty() && ZVImage::Draw(dc, rect, m_look.bitmap, frame, frames);
+    return !m_look.bitmap.IsEmpty() && ZVImage::DrawGrid(dc, rect, m_look.bitmap, m_look.grid, frame, frames);
 }

@@ -18,7 +18,10 @@
 //   fontSize          = height weight italic underline ...  (96-DPI pixels)
 //   bitmap            = file         image (PNG, BMP, ...) drawn stretched
 //                                    over the control, resolved against the
-//                                    template file's folder
+//                                    template file's folder (one file per
+//                                    display scale, see ZVImage.h)
+//   grid              = l t r b      the image's borders (96 DPI) that keep
+//                                    their size when it is stretched
 //   align             = left | center | right   text alignment
 // Controls add their own keys (see ZVControls.h). Sizes are written for
 // 96 DPI and scaled with the toolkit's DPI setting.
@@ -92,6 +95,12 @@ public:
     virtual HBRUSH OnCtlColor(HDC dc, UINT message);
     // WM_DRAWITEM forwarded by the parent; true when drawn.
     virtual bool OnDrawItem(const DRAWITEMSTRUCT& item);
+    // Where the control draws its text (client coordinates) and how
+    // (DrawText format, without the ellipsis it may add); false for a
+    // control that draws no text of its own.
+    virtual bool GetTextLayout(RECT& area, UINT& format) const { return false; }
+    // The font the control draws with: the template's, else the window's.
+    HFONT GetDrawFont() const;
     // WM_COMMAND notification from this control, seen by the parent before
     // its own handler.
     virtual void OnParentNotify(UINT code) {}
@@ -115,14 +124,13 @@ protected:
         ZVGdi::Font font;
         int align = -1;       // -1 template says nothing, else DT_LEFT / DT_CENTER / DT_RIGHT
         ZvOSAL::ZvString bitmap; // full path, empty for none
+        RECT grid = {0, 0, 0, 0}; // the bitmap's unstretched borders (96 DPI)
     };
     Look m_look;
     ZVGdi::Brush m_backBrush; // from m_look.back
     ZvOSAL::ZvString m_templateName;
     CZVIniFileReader* m_templateFile = nullptr; // not owned (cache-backed reader of the designer)
 
-    // The font to draw with: the template's, else the window's.
-    HFONT GetDrawFont() const;
     // Fills rect with the template's background, else the parent's brush.
     void PaintBackground(HDC dc, const RECT& rect, UINT ctlColorMessage);
     // Draws the template's bitmap stretched over rect; false without one.

@@ -6,6 +6,15 @@ void CZV_Edit::OnAttached()
         SendMessageW(m_hWnd, WM_SETFONT, reinterpret_cast<WPARAM>(m_look.font.Get()), TRUE);
 }
 
+LRESULT CZV_Edit::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const LRESULT result = DefWindowProc(message, wParam, lParam);
+    // A read-only field is not selected whole when Tab reaches it.
+    if (message == WM_GETDLGCODE && (GetWindowLongPtrW(m_hWnd, GWL_STYLE) & ES_READONLY))
+        return result & ~static_cast<LRESULT>(DLGC_HASSETSEL);
+    return result;
+}
+
 bool CZV_Edit::LoadTemplate(CZVIniFileReader* file, const wchar_t* section)
 {
     return CZV_ControlBase::LoadTemplate(file, section);

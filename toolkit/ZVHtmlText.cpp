@@ -487,7 +487,9 @@ std::string ToRtf(const std::vector<Block>& blocks, const std::wstring& face, in
                 rtf += "\\b";
             if (run.italic)
                 rtf += "\\i";
-            rtf += " ";
+            // A space ends a control word; anywhere else it is text.
+            if (run.bold || run.italic)
+                rtf += " ";
             AppendEscaped(rtf, run.text);
             rtf += "}";
         }

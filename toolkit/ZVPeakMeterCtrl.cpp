@@ -76,29 +76,24 @@ void CZV_PeakMeterCtrl::Paint(HDC target)
     BufferedPaint paint(target, rect);
     HDC dc = paint.dc();
     PaintBackground(dc, rect, WM_CTLCOLORSTATIC);
-    if (!PaintBitmap(dc, rect)) {
-        const COLORREF track = m_look.hasBack ? m_look.back : GetSysColor(COLOR_WINDOW);
-        ZVImage::FillRoundRect(dc, rect, 0, track,
+    const bool track = PaintBitmap(dc, rect);
+    if (!track) {
+        const COLORREF color = m_look.hasBack ? m_look.back : GetSysColor(COLOR_WINDOW);
+        ZVImage::FillRoundRect(dc, rect, 0, color,
                                m_look.hasBorder ? static_cast<long>(m_look.border)
                                                 : static_cast<long>(GetSysColor(COLOR_BTNSHADOW)));
     }
+    // A drawn track has its own border; the fill covers it.
     RECT bar = rect;
-    InflateRect(&bar, -1, -1);
-    const int width = bar.right - bar.left;
-    const int filled = GetFilledWidth(width);
+    if (!track)
+        InflateRect(&bar, -1, -1);
+    const int filled = GetFilledWidth(bar.right - bar.left);
     if (filled <= 0)
         return;
     RECT fill = bar;
     fill.right = fill.left + filled;
-    if (!m_barBitmap.IsEmpty()) {
-        // The fill image spans the whole bar; only the filled part shows.
-        ZVGdi::Region clip(CreateRectRgnIndirect(&fill));
-        SelectClipRgn(dc, clip);
-        const bool drawn = ZVImage::Draw(dc, bar, m_barBitmap);
-        SelectClipRgn(dc, nullptr);
-        if (drawn)
-            return;
-    }
+    if (!m_barBitmap.IsEmpty() && ZVImage::DrawGrid(dc, fill, m_barBitmap, m_look.grid))
+        return;
     const COLORREF start = m_hasBar ? m_bar : GetSysColor(COLOR_HIGHLIGHT);
     ZVImage::FillGradient(dc, fill, start, m_hasBarEnd ? m_barEnd : start);
 }

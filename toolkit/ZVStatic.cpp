@@ -138,11 +138,22 @@ void CZV_Static::Paint(HDC target)
 
     PaintBitmap(dc, rect);
     const ZvString text = GetWindowText();
-    if (text.IsEmpty())
+    UINT format = 0;
+    if (text.IsEmpty() || !GetTextLayout(rect, format))
         return;
+    ZVGdi::Selection font(dc, GetDrawFont());
+    DrawTextW(dc, text, text.GetLength(), &rect, format);
+}
+
+bool CZV_Static::GetTextLayout(RECT& area, UINT& format) const
+{
+    // While the animation runs the text is not drawn.
+    if (!m_hWnd || m_animating)
+        return false;
+    GetClientRect(m_hWnd, &area);
     const LONG_PTR style = GetWindowLongPtrW(m_hWnd, GWL_STYLE);
     const LONG_PTR type = style & SS_TYPEMASK;
-    UINT format = DT_EXPANDTABS;
+    format = DT_EXPANDTABS;
     if (m_look.align >= 0)
         format |= static_cast<UINT>(m_look.align);
     else if (type == SS_CENTER)
@@ -157,6 +168,5 @@ void CZV_Static::Paint(HDC target)
         format |= DT_NOPREFIX;
     if (style & SS_CENTERIMAGE)
         format |= DT_VCENTER | DT_SINGLELINE;
-    ZVGdi::Selection font(dc, GetDrawFont());
-    DrawTextW(dc, text, text.GetLength(), &rect, format);
+    return true;
 }

@@ -26,6 +26,7 @@ public:
 
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     bool LoadTemplate(CZVIniFileReader* file, const wchar_t* section) override;
+    bool GetTextLayout(RECT& area, UINT& format) const override;
 
 protected:
     const wchar_t* GetSystemClass() const override { return L"STATIC"; }

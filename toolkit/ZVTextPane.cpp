@@ -81,6 +81,39 @@ bool CZV_TextPane::SetHtml(const std::wstring& html, const std::wstring& face, i
     return stream.dwError == 0;
 }
 
+bool CZV_TextPane::SetHtmlFile(const wchar_t* path, const std::wstring& face, int pointSize)
+{
+    HANDLE file = path ? CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr)
+                       : INVALID_HANDLE_VALUE;
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    std::string bytes;
+    char chunk[65536];
+    DWORD got = 0;
+    while (bytes.size() < ZVHtmlText::kMaxInputChars * 2 && ReadFile(file, chunk, sizeof(chunk), &got, nullptr) && got)
+        bytes.append(chunk, got);
+    CloseHandle(file);
+    std::wstring html;
+    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF && static_cast<unsigned char>(bytes[1]) == 0xFE) {
+        html.assign(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
+    } else {
+        size_t skip = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+        const int length = static_cast<int>(bytes.size() - skip);
+        UINT codePage = CP_UTF8;
+        int units = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data() + skip, length, nullptr, 0);
+        if (units <= 0 && length > 0) {
+            codePage = CP_ACP;
+            units = MultiByteToWideChar(CP_ACP, 0, bytes.data() + skip, length, nullptr, 0);
+        }
+        html.resize(static_cast<size_t>(units > 0 ? units : 0));
+        if (units > 0)
+            MultiByteToWideChar(codePage, codePage == CP_UTF8 ? MB_ERR_INVALID_CHARS : 0, bytes.data() + skip,
+                                length, &html[0], units);
+    }
+    return SetHtml(html, face, pointSize);
+}
+
 std::wstring CZV_TextPane::GetText() const
 {
     if (!m_hWnd)

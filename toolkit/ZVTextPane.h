@@ -19,6 +19,10 @@ public:
     // Shows the HTML page as formatted text (see ZVHtmlText.h) in face at
     // pointSize, scrolled to its first line, nothing selected.
     bool SetHtml(const std::wstring& html, const std::wstring& face, int pointSize);
+    // The same with the page read from a file: UTF-16 or UTF-8 (with or
+    // without a byte order mark), else the ANSI code page; at most
+    // ZVHtmlText::kMaxInputChars characters. False when it cannot be read.
+    bool SetHtmlFile(const wchar_t* path, const std::wstring& face, int pointSize);
     // The text as the control holds it (lines end with "\r").
     std::wstring GetText() const;
 };

@@ -7,6 +7,8 @@
 #include <cwchar>
 #include <cwctype>
 #include <mutex>
+#include <utility>
+#include <vector>
 
 using ZvOSAL::ZvString;
 
@@ -137,25 +139,51 @@ ZvString LanguageIdToCode(LANGID id)
     return code;
 }
 
+namespace {
+
+// Every identifier of the search (primary 1..63, sublanguage 1..63) with a
+// code, in search order. The system's locale data does not change while the
+// process runs, so the table is read once: a lookup costs a scan instead of
+// thousands of locale queries.
+const std::vector<std::pair<LANGID, ZvString>>& CodeTable()
+{
+    static const std::vector<std::pair<LANGID, ZvString>> table = [] {
+        std::vector<std::pair<LANGID, ZvString>> codes;
+        for (int p = 1; p <= 63; ++p) {
+            for (int s = 1; s <= 63; ++s) {
+                const LANGID id = static_cast<LANGID>(s * 1024 + p);
+                ZvString code = LanguageIdToCode(id);
+                if (!code.IsEmpty())
+                    codes.emplace_back(id, code);
+            }
+        }
+        return codes;
+    }();
+    return table;
+}
+
+} // namespace
+
 LANGID CodeToLanguageId(const wchar_t* code)
 {
     if (!code)
         return 0;
     const ZvString wanted(code);
-    for (int p = 1; p <= 63; ++p) {
-        for (int s = 1; s <= 63; ++s) {
-            const LANGID id = static_cast<LANGID>(s * 1024 + p);
-            const ZvString candidate = LanguageIdToCode(id);
-            if (!candidate.IsEmpty() && candidate.CompareNoCase(wanted) == 0)
-                return id;
-        }
-    }
+    const auto& table = CodeTable();
+    for (const auto& entry : table)
+        if (entry.second.CompareNoCase(wanted) == 0)
+            return entry.first;
+    // Then by the language part of each primary language's default.
     const ZvString wantedLanguage = LanguagePart(wanted);
     for (int p = 1; p <= 63; ++p) {
         const LANGID id = static_cast<LANGID>(p + 1024);
-        const ZvString language = LanguagePart(LanguageIdToCode(id));
-        if (!language.IsEmpty() && language.CompareNoCase(wantedLanguage) == 0)
-            return id;
+        for (const auto& entry : table) {
+            if (entry.first != id)
+                continue;
+            const ZvString language = LanguagePart(entry.second);
+            if (!language.IsEmpty() && language.CompareNoCase(wantedLanguage) == 0)
+                return id;
+        }
     }
     return 0;
 }

@@ -52,7 +52,8 @@ ZvOSAL::ZvString LanguageIdToCode(LANGID id);
 // The first identifier (primary 1..63, sublanguage 1..63) whose code equals
 // code without regard to case; otherwise the first primary language (with
 // its default sublanguage) whose language part equals the code's; else 0.
-// "en_GB" gives 1033 by its language part. Not cached.
+// "en_GB" gives 1033 by its language part. The codes of all identifiers are
+// read from the system once per process.
 LANGID CodeToLanguageId(const wchar_t* code);
 // Normalises the code (known code, short code such as "D", or the user's
 // default language), stores it, makes CodeToLanguageId of it the current

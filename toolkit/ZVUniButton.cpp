@@ -12,10 +12,12 @@ using ZVImage::Mix;
 
 void CZV_UniButton::OnAttached()
 {
-    const LONG_PTR style = GetWindowLongPtrW(m_hWnd, GWL_STYLE);
+    const LONG_PTR style = GetWindowLongPtrW(m_hWnd, GWL_STYLE) | WS_TABSTOP;
     const LONG_PTR type = style & BS_TYPEMASK;
+    SetWindowLongPtrW(m_hWnd, GWL_STYLE, style);
     if (type == BS_OWNERDRAW)
         return; // already ours (created or taken over before)
+    m_default = type == BS_DEFPUSHBUTTON;
     if (type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_3STATE || type == BS_AUTO3STATE ||
         type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON) {
         m_checkBox = true;
@@ -45,6 +47,8 @@ bool CZV_UniButton::LoadTemplate(CZVIniFileReader* file, const wchar_t* section)
     const bool loaded = CZV_ControlBase::LoadTemplate(file, section);
     m_frames = ReadTemplateInt(L"frames", 0);
     m_radius = ZVToolkit::ScaleX(ReadTemplateInt(L"radius", 4));
+    m_padding = ZVToolkit::ScaleX(ReadTemplateInt(L"padding", 4));
+    m_drawText = ReadTemplateInt(L"drawText", 1) != 0;
     m_hasBackHot = ReadTemplateColor(L"backColorHot", m_backHot);
     m_hasBackPressed = ReadTemplateColor(L"backColorPressed", m_backPressed);
     m_hasTextHot = ReadTemplateColor(L"textColorHot", m_textHot);
@@ -61,6 +65,25 @@ LRESULT CZV_UniButton::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_ERASEBKGND:
         return 1;
+    case WM_GETDLGCODE:
+        if (m_checkBox)
+            return DLGC_BUTTON;
+        return DLGC_BUTTON | (m_default ? DLGC_DEFPUSHBUTTON : DLGC_UNDEFPUSHBUTTON);
+    case BM_SETSTYLE:
+        // The dialog manager moves the default: remember it, keep drawing
+        // the button ourselves.
+        if (!m_checkBox) {
+            m_default = (wParam & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+            if (lParam)
+                InvalidateRect(m_hWnd, nullptr, FALSE);
+        }
+        return 0;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS: {
+        const LRESULT result = DefWindowProc(message, wParam, lParam);
+        InvalidateRect(m_hWnd, nullptr, FALSE);
+        return result;
+    }
     case WM_MOUSEMOVE:
         if (!m_tracking) {
             TRACKMOUSEEVENT track = {};
@@ -101,6 +124,7 @@ bool CZV_UniButton::OnDrawItem(const DRAWITEMSTRUCT& item)
     RECT local = {0, 0, rect.right - rect.left, rect.bottom - rect.top};
     const bool disabled = (item.itemState & ODS_DISABLED) != 0;
     const bool pressed = (item.itemState & ODS_SELECTED) != 0;
+    const bool focused = (item.itemState & ODS_FOCUS) && !(item.itemState & ODS_NOFOCUSRECT);
     const ZvString text = GetWindowText();
     ZVGdi::Selection font(dc, GetDrawFont());
     SetBkMode(dc, TRANSPARENT);
@@ -140,9 +164,19 @@ bool CZV_UniButton::OnDrawItem(const DRAWITEMSTRUCT& item)
                                  DFCS_BUTTONCHECK | (ticked ? DFCS_CHECKED : 0) | (disabled ? DFCS_INACTIVE : 0));
             }
         }
-        RECT textRect = local;
-        textRect.left = boxRect.right + ZVToolkit::ScaleX(6);
-        DrawTextW(dc, text, text.GetLength(), &textRect, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
+        RECT textRect = {};
+        UINT format = 0;
+        GetTextLayout(textRect, format);
+        DrawTextW(dc, text, text.GetLength(), &textRect, format | DT_END_ELLIPSIS);
+        if (focused) {
+            // Around the text, as the system draws a check box's focus.
+            RECT need = textRect;
+            DrawTextW(dc, text, text.GetLength(), &need, format | DT_CALCRECT);
+            RECT around = {textRect.left - 2, (local.bottom - (need.bottom - need.top)) / 2 - 1,
+                           std::min<LONG>(need.right, textRect.right) + 2, 0};
+            around.bottom = around.top + (need.bottom - need.top) + 2;
+            DrawFocusRect(dc, &around);
+        }
     } else {
         const int frame = disabled ? 3 : pressed ? 2 : m_hot ? 1 : 0;
         if (!PaintBitmap(dc, local, frame, m_frames > 0 ? m_frames : 4)) {
@@ -161,16 +195,39 @@ bool CZV_UniButton::OnDrawItem(const DRAWITEMSTRUCT& item)
                                  DFCS_BUTTONPUSH | (pressed ? DFCS_PUSHED : 0) | (disabled ? DFCS_INACTIVE : 0));
             }
         }
-        RECT textRect = local;
+        RECT textRect = {};
+        UINT format = 0;
+        GetTextLayout(textRect, format);
         if (pressed)
             OffsetRect(&textRect, 1, 1);
-        const UINT align = m_look.align >= 0 ? static_cast<UINT>(m_look.align) : DT_CENTER;
-        DrawTextW(dc, text, text.GetLength(), &textRect, align | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
-        if ((item.itemState & ODS_FOCUS) && !m_look.hasBack && m_look.bitmap.IsEmpty()) {
+        if (m_drawText)
+            DrawTextW(dc, text, text.GetLength(), &textRect, format | DT_END_ELLIPSIS);
+        if (focused) {
             RECT focus = local;
-            InflateRect(&focus, -3, -3);
+            InflateRect(&focus, -ZVToolkit::ScaleX(3), -ZVToolkit::ScaleY(3));
+            // Dots that show on light and dark faces alike.
+            SetTextColor(dc, RGB(0, 0, 0));
+            SetBkColor(dc, RGB(255, 255, 255));
             DrawFocusRect(dc, &focus);
         }
     }
+    return true;
+}
+
+bool CZV_UniButton::GetTextLayout(RECT& area, UINT& format) const
+{
+    if (!m_hWnd || (!m_checkBox && !m_drawText))
+        return false;
+    GetClientRect(m_hWnd, &area);
+    if (m_checkBox) {
+        const int box = std::min<int>(area.bottom - area.top, ZVToolkit::ScaleY(14));
+        area.left += box + ZVToolkit::ScaleX(6);
+        area.right -= ZVToolkit::ScaleX(3); // room for the focus frame
+        format = DT_LEFT | DT_VCENTER | DT_SINGLELINE;
+        return true;
+    }
+    area.left += m_padding;
+    area.right -= m_padding;
+    format = (m_look.align >= 0 ? static_cast<UINT>(m_look.align) : DT_CENTER) | DT_VCENTER | DT_SINGLELINE;
     return true;
 }

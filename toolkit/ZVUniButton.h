@@ -11,6 +11,15 @@
 //                 2 for check boxes)
 //   backColorHot, backColorPressed, textColorHot = r g b
 //   radius        corner radius of a colour-drawn push button (96 DPI)
+//   padding       room between a push button's edges and its text (96 DPI,
+//                 default 4)
+//   drawText      0: the text is not drawn (a picture button; the text stays
+//                 the button's name for assistive technology)
+// Keyboard: a button is a tab stop; a push button answers the dialog manager
+// as a push button (DLGC_UNDEFPUSHBUTTON / DLGC_DEFPUSHBUTTON), so that the
+// dialog can make it the default (BM_SETSTYLE, drawn so) and Enter presses
+// the focused one; Space presses it (and ticks a check box); the focus is
+// drawn.
 #pragma once
 
 #include "toolkit/ZVControlBase.h"
@@ -31,6 +40,9 @@ public:
     bool OnDrawItem(const DRAWITEMSTRUCT& item) override;
     void OnParentNotify(UINT code) override;
     bool LoadTemplate(CZVIniFileReader* file, const wchar_t* section) override;
+    bool GetTextLayout(RECT& area, UINT& format) const override;
+    // The dialog's default button (Enter presses it).
+    bool IsDefault() const { return m_default; }
 
 protected:
     const wchar_t* GetSystemClass() const override { return L"BUTTON"; }
@@ -43,6 +55,9 @@ private:
     bool m_tracking = false;
     int m_frames = 0; // 0: the default for the kind
     int m_radius = 4;
+    int m_padding = 4;
+    bool m_drawText = true;
+    bool m_default = false;
     bool m_hasBackHot = false, m_hasBackPressed = false, m_hasTextHot = false;
     COLORREF m_backHot = 0, m_backPressed = 0, m_textHot = 0;
 };

@@ -2,6 +2,7 @@
 
 #include "osal/LibraryModule.h"
 
+#include <mshtml.h>
 #include <mshtmdid.h>
 #include <urlmon.h>
 
@@ -12,11 +13,14 @@ namespace {
 // Declared here rather than taken from the import libraries, which do not
 // carry all of them on every mingw-w64 release.
 const IID kIID_IDocHostUIHandler = {0xBD3F23C0, 0xD43E, 0x11CF, {0x89, 0x3B, 0x00, 0xAA, 0x00, 0xBD, 0xCE, 0x1A}};
+const IID kIID_IHTMLDocument2 = {0x332C4425, 0x26CB, 0x11D0, {0xB4, 0x83, 0x00, 0xC0, 0x4F, 0xD9, 0x01, 0x19}};
 const IID kIID_IWebBrowser2 = {0xD30C1661, 0xCDAF, 0x11D0, {0x8A, 0x3E, 0x00, 0xC0, 0x4F, 0xC9, 0xE2, 0x6E}};
 // The system's web browser control.
 const CLSID kBrowserClassId = {0x8856F961, 0x340A, 0x11D0, {0xA9, 0x6B, 0x00, 0xC0, 0x4F, 0xD7, 0x05, 0xA2}};
 
 constexpr DISPID kDispidSilent = 551;
+// The timer that watches whether the browser shows the page.
+constexpr UINT_PTR kPageTimer = 0x5A57;
 
 // What the page may load and run (the ambient download control): its images,
 // videos and sounds, but no scripts, Java or ActiveX controls, no binary
@@ -404,7 +408,31 @@ LRESULT CZV_WebBrowserControl::HostMessage(HWND window, UINT message, WPARAM wPa
     case WM_SIZE:
         if (self)
             self->Resize();
+        if (self && self->m_text.GetSafeHwnd())
+            MoveWindow(self->m_text.GetSafeHwnd(), 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
         break;
+    case WM_TIMER:
+        if (wParam == kPageTimer && self) {
+            if (self->ShowsDocument()) {
+                KillTimer(window, kPageTimer);
+            } else if (GetTickCount() - self->m_shownAt >= kShowTimeoutMs) {
+                KillTimer(window, kPageTimer);
+                self->ShowAsText();
+            }
+            return 0;
+        }
+        break;
+    case WM_SETFOCUS:
+        if (self && self->m_text.GetSafeHwnd()) {
+            SetFocus(self->m_text.GetSafeHwnd());
+            return 0;
+        }
+        break;
+    case WM_CLOSE:
+        // The text pane's Escape: the dialog's, not this window's.
+        if (HWND parent = GetParent(window))
+            PostMessageW(parent, WM_CLOSE, 0, 0);
+        return 0;
     case WM_ERASEBKGND: {
         // The blank pane (no browser, or nothing loaded yet) is white.
         RECT client;
@@ -506,6 +534,7 @@ void CZV_WebBrowserControl::Resize()
 void CZV_WebBrowserControl::Destroy()
 {
     ReleaseBrowser();
+    m_text.Destroy();
     if (m_hWnd && IsWindow(m_hWnd)) {
         HWND window = m_hWnd;
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
@@ -532,6 +561,50 @@ void CZV_WebBrowserControl::ReleaseBrowser()
         m_site->Detach();
         m_site.Reset();
     }
+}
+
+bool CZV_WebBrowserControl::ShowPage(const wchar_t* path, const std::wstring& face, int pointSize,
+                                     std::function<void()> onFallback)
+{
+    if (!m_hWnd || !path || !*path)
+        return false;
+    m_page = path;
+    m_face = face;
+    m_pointSize = pointSize;
+    m_onFallback = std::move(onFallback);
+    if (m_text.GetSafeHwnd())
+        return m_text.SetHtmlFile(path, face, pointSize);
+    if (!Navigate(path))
+        return ShowAsText();
+    m_shownAt = GetTickCount();
+    SetTimer(m_hWnd, kPageTimer, 100, nullptr);
+    return true;
+}
+
+bool CZV_WebBrowserControl::ShowsDocument() const
+{
+    ComPtr<IDispatch> document;
+    if (!m_browser || FAILED(m_browser->get_Document(document.Out())) || !document)
+        return false;
+    auto html = document.As<IHTMLDocument2>(kIID_IHTMLDocument2);
+    ComPtr<IHTMLElement> body;
+    return html && SUCCEEDED(html->get_body(body.Out())) && body;
+}
+
+bool CZV_WebBrowserControl::ShowAsText()
+{
+    ReleaseBrowser();
+    RECT client = {};
+    GetClientRect(m_hWnd, &client);
+    if (!m_text.Create(m_hWnd, 1, client))
+        return false;
+    // Tab goes into the pane itself (the container is no stop of its own).
+    SetWindowLongPtrW(m_hWnd, GWL_STYLE, GetWindowLongPtrW(m_hWnd, GWL_STYLE) & ~static_cast<LONG_PTR>(WS_TABSTOP));
+    SetWindowLongPtrW(m_hWnd, GWL_EXSTYLE, GetWindowLongPtrW(m_hWnd, GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
+    const bool read = m_text.SetHtmlFile(m_page.c_str(), m_face, m_pointSize);
+    if (m_onFallback)
+        m_onFallback();
+    return read;
 }
 
 bool CZV_WebBrowserControl::Navigate(const wchar_t* url)

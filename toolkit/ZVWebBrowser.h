@@ -12,15 +12,23 @@
 //
 // Under Wine without its browser engine the page does not render, but the
 // browser's LocationURL still shows where the pane was sent.
+//
+// A page that the browser cannot show (no browser object, a refused
+// navigation, or no document after kShowTimeoutMs) is shown as formatted
+// read-only text in the same place instead (ShowPage, CZV_TextPane).
 #pragma once
 
 #include "osal/ComPtr.h"
 #include "toolkit/ZVControlBase.h"
+#include "toolkit/ZVTextPane.h"
 
 #include <windows.h>
 #include <ole2.h>
 #include <exdisp.h>
 #include <mshtmhst.h>
+
+#include <functional>
+#include <string>
 
 
 // What the browser asks its host about its look (IDocHostUIHandler).
@@ -90,6 +98,17 @@ public:
     // Sends the browser to url; false without a browser or when it refuses.
     bool Navigate(const wchar_t* url);
 
+    // Shows the HTML page in the file path: in the browser while it shows
+    // the page; otherwise as formatted text (face at pointSize) in a pane
+    // that takes the browser's place, and then onFallback is called once.
+    // False when neither can show it.
+    bool ShowPage(const wchar_t* path, const std::wstring& face, int pointSize, std::function<void()> onFallback);
+    // True once the page is shown as text.
+    bool IsShowingText() const { return m_text.GetSafeHwnd() != nullptr; }
+    const CZV_TextPane& GetTextPane() const { return m_text; }
+    // How long the browser may take to show a page.
+    static constexpr DWORD kShowTimeoutMs = 3000;
+
 private:
     class Site;
     friend class Site;
@@ -99,9 +118,16 @@ private:
     bool CreateBrowser();
     void ReleaseBrowser();
     void Resize();
+    bool ShowsDocument() const;
+    bool ShowAsText();
 
     ZvOSAL::ComPtr<Site> m_site;
     ZvOSAL::ComPtr<IOleObject> m_oleObject;
     ZvOSAL::ComPtr<IWebBrowser2> m_browser;
     CZVDocHostUIHandler* m_handler = nullptr;
+    CZV_TextPane m_text;
+    std::wstring m_page, m_face;
+    int m_pointSize = 9;
+    DWORD m_shownAt = 0;
+    std::function<void()> m_onFallback;
 };

@@ -1,6 +1,6 @@
 // CBaseDlg under Wine with real windows: templates and strings by language
 // with their fallbacks, language codes, the skin folder rules, the
-// placeholder, DPI, and the default skin applied to the four dialogs.
+// placeholder, and the default skin applied to the four dialogs.
 #include "DialogTestSupport.h"
 
 #include "dialogs/DialogTemplate.h"
@@ -159,22 +159,6 @@ TEST_F(BaseDlgTest, EmptyCodeTakesTheUsersDefaultLanguage)
     EXPECT_EQ(language, ZVToolkit::SetUILanguageCode(L"xx_YY"));
 }
 
-TEST_F(BaseDlgTest, CodePageTable)
-{
-    EXPECT_EQ(0, ZVToolkit::CodePageTablePosition(1252));
-    EXPECT_EQ(8, ZVToolkit::CodePageTablePosition(1258));
-    EXPECT_EQ(17, ZVToolkit::CodePageTablePosition(932));
-    EXPECT_EQ(63, ZVToolkit::CodePageTablePosition(437));
-    EXPECT_EQ(9, ZVToolkit::CodePageTablePosition(0));
-    EXPECT_EQ(-1, ZVToolkit::CodePageTablePosition(65001));
-    ZVToolkit::SetUILanguageCode(L"ja_JP");
-    EXPECT_EQ(932u, ZVToolkit::GetUICodePage());
-    int word = 0, bit = 0;
-    ZVToolkit::GetUICodePagePosition(word, bit);
-    EXPECT_EQ(0, word);
-    EXPECT_EQ(17, bit);
-}
-
 TEST_F(BaseDlgTest, SkinFolderRules)
 {
     wchar_t module[MAX_PATH] = {};
@@ -237,21 +221,6 @@ TEST_F(BaseDlgTest, PlaceholderShowControlAndCheck)
     EXPECT_EQ(std::wstring(L"$ZORVA$"), unchanged);
 }
 
-TEST_F(BaseDlgTest, DpiIsCappedAt168)
-{
-    EXPECT_EQ(168u, CBaseDlg::CapDpi(192));
-    EXPECT_EQ(168u, CBaseDlg::CapDpi(168));
-    EXPECT_EQ(120u, CBaseDlg::CapDpi(120));
-    TestDialog dialog(IDD_UPDATE, &config, L"", {});
-    HDC dc = CreateDCW(L"DISPLAY", nullptr, nullptr, nullptr);
-    ASSERT_NE(nullptr, dc);
-    const unsigned int measured = static_cast<unsigned int>(GetDeviceCaps(dc, LOGPIXELSY));
-    DeleteDC(dc);
-    EXPECT_EQ(CBaseDlg::CapDpi(measured), dialog.GetDpi());
-    dialog.UpdateDpi();
-    EXPECT_EQ(CBaseDlg::CapDpi(measured), dialog.GetDpi());
-}
-
 TEST_F(BaseDlgTest, MissingDescriptionLeavesThePlainTemplateWorking)
 {
     config.haveSkinPath = true;
@@ -263,17 +232,6 @@ TEST_F(BaseDlgTest, MissingDescriptionLeavesThePlainTemplateWorking)
     };
     EXPECT_EQ(IDOK, dialog.DoModal());
     EXPECT_TRUE(plain);
-}
-
-TEST_F(BaseDlgTest, ButtonsEndTheDialogWithTheirIds)
-{
-    TestDialog dialog(IDD_INSTALL, &config, L"Install.ini", ControlsOf(IDD_INSTALL));
-    dialog.stayOpen = true;
-    dialog.onInit = [](TestDialog& d) {
-        // A click on the skinned Cancel button, as the user would.
-        PostMessageW(GetDlgItem(d, IDCANCEL), BM_CLICK, 0, 0);
-    };
-    EXPECT_EQ(IDCANCEL, dialog.DoModal());
 }
 
 } // namespace
