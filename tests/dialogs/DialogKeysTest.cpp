@@ -175,7 +175,9 @@ TEST(ReleaseNotes, WithoutABrowserThatShowsThemTheyAreTextInThePaneAndLoggedOnce
                          },
                          [&](Probe<CDlgUpdate>& d) {
                              // Wine here has no browser engine: the browser never shows a document.
-                             CZV_WebBrowserControl& browser = d.GetBrowser();
+                             // The pane's window holds its control object.
+                             CZV_WebBrowserControl& browser = *reinterpret_cast<CZV_WebBrowserControl*>(
+                                 GetWindowLongPtrW(d.Item(IDC_BROWSER), GWLP_USERDATA));
                              ASSERT_TRUE(RunUntil([&] { return browser.IsShowingText(); }));
                              HWND field = browser.GetTextPane().GetSafeHwnd();
                              shown = browser.GetTextPane().GetText();
