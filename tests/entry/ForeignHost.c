@@ -148,6 +148,14 @@ static const HostTable g_table = {
     GetPlatform, SetReleaseNotes,
 };
 
+/* Getters that answer in AL and leave other bits above it, as compiled code
+ * may: a bool crosses the interface as one byte, and the library must read
+ * only that byte. 0x5a5a5a00 is false. */
+#define NOISY_FALSE_GETTER(name) \
+    __attribute__((naked)) static Bool1 SLOT name(Host* self) { __asm__("movl $0x5a5a5a00, %eax\n\tret"); }
+NOISY_FALSE_GETTER(NoisyFalseIsCancelRequested)
+NOISY_FALSE_GETTER(NoisyFalseGetNotifyDownload)
+
 typedef int (*DoActionFn)(void* configuration, int action);
 
 static int g_passed, g_failed;
@@ -325,6 +333,41 @@ int main(void)
                     wcscat(xml, L"result.xml");
                     DeleteFileW(xml);
                 }
+            }
+
+            /* False with garbage above the byte: no cancel, no begin/end calls. */
+            {
+                HostTable noisy = g_table;
+                noisy.IsCancelRequested = NoisyFalseIsCancelRequested;
+                noisy.GetNotifyDownload = NoisyFalseGetNotifyDownload;
+                host.table = &noisy;
+                Reset(&host);
+                result = doAction(&host, 4);
+                host.table = &g_table;
+                Check(result == 1, "IsCancelRequested 0x5a5a5a00 is false: the download completes");
+                Check(host.calls[S_OnDownloadBegin] == 0 && host.calls[S_OnDownloadEnd] == 0,
+                      "GetNotifyDownload 0x5a5a5a00 is false: no begin or end");
+                if (host.calls[S_AddInstallerFile] == 1)
+                    DeleteFileW(host.lastText[S_AddInstallerFile]);
+            }
+
+            /* SetDownloadSize takes 64 bits: a length the library reads as -5
+             * (its 32-bit conversion, widened with its sign) must arrive
+             * sign-extended through 32-bit code, not as 4294967291. */
+            {
+                char odd[1024];
+                fh_server_url(server, "/odd", g_updateURL, 256);
+                fh_server_url(server, "/OddSetup.exe", setupURL, 256);
+                snprintf(odd, sizeof odd,
+                         "<patch url=\"%ls\" filesize=\"70000\" version=\"3.2.1\">notes</patch>", setupURL);
+                fh_server_route(server, "/odd", odd);
+                fh_server_route_pattern_announcing(server, "/OddSetup.exe", "-5", 70000);
+                Reset(&host);
+                result = doAction(&host, 4);
+                Check(host.calls[S_SetDownloadSize] >= 1 && host.lastInt64[S_SetDownloadSize] == -5,
+                      "SetDownloadSize got -5 with all 64 bits");
+                if (host.calls[S_AddInstallerFile] == 1)
+                    DeleteFileW(host.lastText[S_AddInstallerFile]);
             }
             fh_server_stop(server);
         }

@@ -45,6 +45,12 @@ extern "C" void fh_server_route_pattern(FhServer* s, const char* path, unsigned 
     s->server.Route(path, zvtest::HttpResponse::Pattern(size));
 }
 
+extern "C" void fh_server_route_pattern_announcing(FhServer* s, const char* path, const char* length,
+                                                   unsigned long size)
+{
+    s->server.Route(path, zvtest::HttpResponse::Pattern(size).Header("Content-Length", length));
+}
+
 extern "C" int fh_server_request_count(FhServer* s)
 {
     return static_cast<int>(s->server.RequestCount());

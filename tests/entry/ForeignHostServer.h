@@ -19,6 +19,8 @@ void fh_server_url(FhServer* server, const char* path, wchar_t* buffer, int size
 void fh_server_route(FhServer* server, const char* path, const char* body);
 /* 200 with a generated body of size bytes. */
 void fh_server_route_pattern(FhServer* server, const char* path, unsigned long size);
+/* 200 with a generated body of size bytes, announced with this Content-Length text. */
+void fh_server_route_pattern_announcing(FhServer* server, const char* path, const char* length, unsigned long size);
 int fh_server_request_count(FhServer* server);
 /* The request target of request index ("/path?query"), "" when there is none. */
 void fh_server_target(FhServer* server, int index, char* buffer, int size);
