@@ -4,7 +4,7 @@
 //        dialog_gallery <offer|whatsnew> <language code> [milliseconds]
 // "offer" and "whatsnew" run the real update dialog (no workflow) in its
 // offer state, "whatsnew" after "New in this update" was pressed.
-#include "DialogTestSupport.h"
+#include "dialogs/DialogTestSupport.h"
 
 #include "dialogs/DlgUpdate.h"
 #include "resources/resource.h"
