@@ -12,6 +12,11 @@
 #   --build DIR       its x64 build tree (default: DIR/build/x64)
 #   --faults FILE     the fault list (default: mutation-faults.txt beside this script)
 #   --timeout S       ctest's limit for tests that set none (default 300)
+#   --timeout-factor N  every test's time limit times N for this run (default 1),
+#                     for a machine so busy that tests reach their limits
+#   --skip-cases PAT  GoogleTest cases left out of every test program (a
+#                     GTEST_FILTER pattern, e.g. '*Suite.Case*'), for cases
+#                     known to fail now and then whatever the code; printed
 #   --logs DIR        build and test logs of each run (default: BUILD/mutation)
 #
 # A fault names a product folder, a piece of code and its replacement; the
@@ -36,6 +41,8 @@ logs=
 only=
 mode=run
 timeout=300
+factor=1
+skip=
 jobs=2
 
 usage() { sed -n '2,/^set -u/p' "$0" | sed -e '/^set -u/d' -e 's/^# \{0,1\}//'; exit 2; }
@@ -49,6 +56,8 @@ while [ $# -gt 0 ]; do
     --build) build=${2:?}; shift ;;
     --faults) faults=${2:?}; shift ;;
     --timeout) timeout=${2:?}; shift ;;
+    --timeout-factor) factor=${2:?}; shift ;;
+    --skip-cases) skip=${2:?}; shift ;;
     --logs) logs=${2:?}; shift ;;
     -h|--help) usage ;;
     *) echo "mutation-check: unknown option $1" >&2; usage ;;
@@ -245,9 +254,51 @@ if [ -f "$pending" ]; then
     restore
 fi
 
+# The build tree's test files with scaled time limits (--timeout-factor),
+# their originals kept in $logs/ctest-files and put back at the end.
+scale_limits() { # scale|restore
+    "$python" - "$1" "$build" "$logs/ctest-files" "$factor" <<'PY'
+import os, re, shutil, sys
+action, build, keep, factor = sys.argv[1], sys.argv[2], sys.argv[3], float(sys.argv[4])
+limit = re.compile(r' TIMEOUT "([0-9.]+)"')
+def scaled(text):
+    return limit.sub(lambda m: ' TIMEOUT "%d"' % round(float(m.group(1)) * factor), text)
+def read(path):
+    with open(path, encoding="utf-8") as f:
+        return f.read()
+if action == "restore":
+    for dirpath, _, names in os.walk(keep):
+        for name in names:
+            original = os.path.join(dirpath, name)
+            target = os.path.join(build, os.path.relpath(original, keep))
+            # A file that cmake wrote again since is left as cmake wrote it.
+            if os.path.exists(target) and read(target) == scaled(read(original)):
+                shutil.copyfile(original, target)
+    shutil.rmtree(keep, ignore_errors=True)
+    sys.exit(0)
+for dirpath, dirnames, names in os.walk(build):
+    if "wineprefix" in dirnames:
+        dirnames.remove("wineprefix")
+    if "CTestTestfile.cmake" not in names or dirpath.startswith(keep):
+        continue
+    target = os.path.join(dirpath, "CTestTestfile.cmake")
+    original = os.path.join(keep, os.path.relpath(target, build))
+    current = read(target)
+    if os.path.exists(original) and current == scaled(read(original)):
+        continue
+    os.makedirs(os.path.dirname(original), exist_ok=True)
+    with open(original, "w", encoding="utf-8") as f:
+        f.write(current)
+    with open(target, "w", encoding="utf-8") as f:
+        f.write(scaled(current))
+PY
+}
+[ -d "$logs/ctest-files" ] && scale_limits restore
+
 session=0
 cleanup() {
     restore
+    [ -d "$logs/ctest-files" ] && scale_limits restore
     if [ "$session" = 1 ]; then zv_wine_session_end; session=0; fi
 }
 trap cleanup EXIT
@@ -273,6 +324,7 @@ build_tree() { # log-file [target]
 # twice (a timeout marked) and "flaky" to those that passed the second time.
 run_suite() { # log-file
     local log=$1 first name again
+    [ "$factor" = 1 ] || scale_limits scale
     . "$repo/tools/wine-session.sh"
     zv_wine_session_begin "$build/wineprefix"
     session=1
@@ -342,6 +394,11 @@ failed_cases() { grep -Eo '^\[  FAILED  \] [^ ]+' "$1" | awk '{print $4}' | sort
 seconds() { date +%s; }
 started=$(seconds)
 echo "mutation-check: checkout $repo, build $build, $(wc -w <<<"$ids") faults ($mode)"
+[ "$factor" = 1 ] || echo "mutation-check: every test's time limit times $factor"
+if [ -n "$skip" ]; then
+    echo "mutation-check: GoogleTest cases left out of every program: $skip"
+    export GTEST_FILTER="-$skip"
+fi
 echo "mutation-check: at $(git -C "$repo" log -1 --format='%h %s' 2>/dev/null | cut -c1-80)"
 
 echo "baseline: building"
