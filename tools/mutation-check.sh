@@ -1,7 +1,8 @@
 #!/bin/bash
 # Proves the test suite's power: applies deliberate faults (tools/mutation-faults.txt)
-# to a checkout one at a time, rebuilds x64, runs the x64 suite under Wine and
-# prints which tests caught each fault.
+# to a checkout one at a time, rebuilds the x64 library and the test programs
+# that can reach the fault, runs those tests under Wine and prints which tests
+# caught each fault.
 #
 # Usage: tools/mutation-check.sh [options]
 #   --list            the faults and the file each applies to now (no build)
@@ -22,11 +23,15 @@
 # A fault names a product folder, a piece of code and its replacement; the
 # code must occur exactly once in the files under that folder, so that moving
 # code between files never breaks the list, only changing the code itself.
+# Its tests (a ctest -R pattern) are its own "tests:" line or else its
+# folder's line in the list; only the programs of those tests (and the DLL,
+# which the end-to-end tests load) are rebuilt, and only those tests run, two
+# at a time. A fault with no pattern runs the whole suite.
 #
-# The unmutated suite runs first and must pass: a flaky or broken baseline
-# would otherwise pass for catches. The mutated file is restored after each
+# The unmutated tests of every selected fault run first, once, and must pass:
+# a flaky or broken baseline would otherwise pass for catches. The mutated file is restored after each
 # fault, on interrupt too, and a run killed before it could restore restores
-# it at its next start.
+# it at its next start. Commit nothing in the checkout while a run is going.
 #
 # Exit status: 0 every fault caught (or applied and compiled, --compile-only);
 # 1 a fault uncaught, not applicable or not compiling; 2 usage, environment or
@@ -76,6 +81,7 @@ command -v "$python" >/dev/null || { echo "mutation-check: python3 is needed" >&
 #   ids [ID,ID]             the fault ids in list order (those named only)
 #   list [ID,ID]            id<TAB>folder<TAB>file or why none<TAB>description
 #   info ID                 folder<TAB>description
+#   tests ID                its ctest -R pattern (empty: the whole suite)
 #   locate ID               the file (relative to the checkout) the fault applies to
 #   apply ID                that file with the fault in it (written in place)
 faulttool() {
@@ -84,6 +90,10 @@ import os, re, sys
 
 PRODUCT = ["entry", "update", "online", "http", "dialogs", "ini", "osal", "toolkit", "resources"]
 SOURCE_ENDINGS = (".cpp", ".h", ".c", ".rc", ".def")
+FOLDER_TESTS = {}
+
+def tests_of(fault):
+    return fault["tests"] or FOLDER_TESTS.get(fault["folder"], "")
 
 def parse(path):
     faults, order, cur, block = {}, [], None, None
@@ -95,13 +105,25 @@ def parse(path):
         if cur is None:
             if not stripped or stripped.startswith("#"):
                 continue
+            t = re.match(r"tests\s+(\S+)\s*:\s*(.+)$", stripped)
+            if t:
+                folder = t.group(1).strip("/")
+                if folder in FOLDER_TESTS:
+                    sys.exit("%s:%d: tests of %s listed twice" % (path, number, folder))
+                FOLDER_TESTS[folder] = t.group(2).strip()
+                continue
             m = re.match(r"fault\s+(\S+)\s+(\S+)\s*:\s*(.+)$", stripped)
             if not m:
-                sys.exit("%s:%d: expected 'fault ID FOLDER: description'" % (path, number))
+                sys.exit("%s:%d: expected 'fault ID FOLDER: description' or 'tests FOLDER: PATTERN'" % (path, number))
             ident, folder, text = m.groups()
             if ident in faults:
                 sys.exit("%s:%d: fault %s listed twice" % (path, number, ident))
-            cur = {"id": ident, "folder": folder.strip("/"), "text": text.strip(), "find": [], "replace": []}
+            cur = {"id": ident, "folder": folder.strip("/"), "text": text.strip(), "find": [], "replace": [],
+                   "tests": None}
+        elif stripped.startswith("tests:") and block is None and not cur["find"] and cur["tests"] is None:
+            cur["tests"] = stripped[len("tests:"):].strip()
+            if not cur["tests"]:
+                sys.exit("%s:%d: fault %s: an empty tests: line" % (path, number, cur["id"]))
         elif stripped == "find:" and block is None and not cur["find"]:
             block = "find"
         elif stripped == "replace:" and block == "find":
@@ -113,7 +135,7 @@ def parse(path):
             order.append(cur["id"])
             cur, block = None, None
         else:
-            sys.exit("%s:%d: expected find:, replace: or end" % (path, number))
+            sys.exit("%s:%d: expected tests:, find:, replace: or end" % (path, number))
     if cur is not None:
         sys.exit("%s: fault %s is not closed by 'end'" % (path, cur["id"]))
     return faults, order
@@ -209,6 +231,8 @@ if fault is None:
     sys.exit("unknown fault " + (args[0] if args else "(none)"))
 if command == "info":
     print("%s\t%s" % (fault["folder"], fault["text"]))
+elif command == "tests":
+    print(tests_of(fault))
 elif command == "locate":
     print(os.path.relpath(locate(fault, root)[0], root))
 elif command == "apply":
@@ -305,8 +329,10 @@ trap cleanup EXIT
 trap 'echo; echo "mutation-check: interrupted"; exit 130' INT TERM HUP
 
 # ---- building and testing ----
-build_tree() { # log-file [target]
-    local log=$1 target=${2:-all}
+build_tree() { # log-file [target...]
+    local log=$1
+    shift
+    [ $# -gt 0 ] || set -- all
     if [ ! -f "$build/CMakeCache.txt" ]; then
         if [ "$build" = "$repo/build/x64" ]; then
             nice -n 15 "$repo/tools/build.sh" x64 >"$log" 2>&1 || return 1
@@ -315,20 +341,44 @@ build_tree() { # log-file [target]
             return 1
         fi
     fi
-    nice -n 15 cmake --build "$build" --target "$target" -j "$jobs" >"$log" 2>&1
+    nice -n 15 cmake --build "$build" --target "$@" -j "$jobs" >"$log" 2>&1
+}
+
+# The names of the tests a pattern selects, on one line.
+test_names() { # pattern
+    (cd "$build" && ctest -N -R "${1:-.}") | sed -nE 's/^ *Test +#[0-9]+: (.+)$/\1/p' | tr '\n' ' ' |
+        sed 's/ $//'
+}
+
+# The targets to rebuild for a pattern's tests: the DLL (the end-to-end tests
+# and every public-API program load it) and each test program of this tree.
+targets_of() { # pattern
+    (cd "$build" && ctest --show-only=json-v1 -R "${1:-.}") | "$python" -c '
+import json, os, sys
+bin_dir = os.path.join(sys.argv[1], "bin")
+found = ["ZvAutoUpdate"]
+for t in json.load(sys.stdin)["tests"]:
+    for arg in t.get("command", []):
+        if os.path.dirname(arg) == bin_dir and arg.endswith(".exe"):
+            name = os.path.basename(arg)[:-4]
+            if name != "ZvAutoUpdate" and name not in found:
+                found.append(name)
+print(" ".join(found))
+' "$build"
 }
 
 # Runs the suite, then once more the tests that failed: a test counts only
 # when it fails both times, so that a test that fails now and then on a busy
 # machine is not mistaken for a catch. Sets "failed" to the tests that failed
 # twice (a timeout marked) and "flaky" to those that passed the second time.
-run_suite() { # log-file
-    local log=$1 first name again
+run_suite() { # log-file pattern
+    local log=$1 pattern=$2 first name again
     [ "$factor" = 1 ] || scale_limits scale
     . "$repo/tools/wine-session.sh"
     zv_wine_session_begin "$build/wineprefix"
     session=1
-    (cd "$build" && nice -n 15 ctest -j "$jobs" --timeout "$timeout" --output-on-failure </dev/null) >"$log" 2>&1
+    (cd "$build" && nice -n 15 ctest -j "$jobs" --timeout "$timeout" --output-on-failure -R "${pattern:-.}" \
+        </dev/null) >"$log" 2>&1
     first=$(failed_tests "$log")
     failed=
     flaky=
@@ -401,9 +451,23 @@ if [ -n "$skip" ]; then
 fi
 echo "mutation-check: at $(git -C "$repo" log -1 --format='%h %s' 2>/dev/null | cut -c1-80)"
 
+# Every selected fault's tests together: the baseline's build and run.
+union=
+for id in $ids; do
+    pattern=$(faulttool tests "$id") || exit 2
+    if [ -z "$pattern" ]; then union=; break; fi
+    union="${union:+$union|}($pattern)"
+done
+if [ "$mode" = compile ]; then
+    union_targets=ZvAutoUpdate
+else
+    union_targets=$(targets_of "$union")
+    echo "baseline: tests $(test_names "$union")"
+fi
+
 echo "baseline: building"
 t0=$(seconds)
-if ! build_tree "$logs/baseline-build.log" "$([ "$mode" = compile ] && echo ZvAutoUpdate || echo all)"; then
+if ! build_tree "$logs/baseline-build.log" $union_targets; then
     echo "baseline: the unmutated checkout does not build (log: $logs/baseline-build.log)"
     exit 2
 fi
@@ -411,7 +475,7 @@ echo "baseline: built in $(( $(seconds) - t0 )) s"
 if [ "$mode" = run ]; then
     echo "baseline: running the suite"
     t0=$(seconds)
-    run_suite "$logs/baseline-test.log"
+    run_suite "$logs/baseline-test.log" "$union"
     if [ -n "$failed$flaky" ]; then
         echo "baseline: NOT GREEN, refusing to go on (log: $logs/baseline-test.log)"
         [ -n "$failed" ] && echo "baseline: failed twice: $failed"
@@ -446,7 +510,22 @@ for id in $ids; do
         continue
     fi
     echo "$id: $file: $text"
-    if ! build_tree "$logs/$id-build.log" "$([ "$mode" = compile ] && echo ZvAutoUpdate || echo all)"; then
+    if [ "$mode" = compile ]; then
+        targets=ZvAutoUpdate
+    else
+        pattern=$(faulttool tests "$id")
+        names=$(test_names "$pattern")
+        if [ -z "$names" ]; then
+            restore
+            results+=("$id"$'\t'"$folder"$'\t'"$text"$'\t'"NO TESTS match \"$pattern\"")
+            bad=1
+            echo "$id: no test matches \"$pattern\""
+            continue
+        fi
+        echo "$id: tests $names"
+        targets=$(targets_of "$pattern")
+    fi
+    if ! build_tree "$logs/$id-build.log" $targets; then
         restore
         results+=("$id"$'\t'"$folder"$'\t'"$text"$'\t'"DOES NOT COMPILE (log: $logs/$id-build.log)")
         bad=1
@@ -460,7 +539,7 @@ for id in $ids; do
         good=$((good + 1))
         continue
     fi
-    run_suite "$logs/$id-test.log"
+    run_suite "$logs/$id-test.log" "$pattern"
     restore
     if [ -z "$failed" ]; then
         caught=UNCAUGHT
@@ -477,7 +556,7 @@ done
 
 # The build tree back on the unmutated sources.
 echo "mutation-check: rebuilding the unmutated checkout"
-build_tree "$logs/final-build.log" "$([ "$mode" = compile ] && echo ZvAutoUpdate || echo all)" ||
+build_tree "$logs/final-build.log" $union_targets ||
     echo "mutation-check: the final rebuild failed (log: $logs/final-build.log)"
 
 echo
