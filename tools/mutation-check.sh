@@ -452,12 +452,16 @@ fi
 echo "mutation-check: at $(git -C "$repo" log -1 --format='%h %s' 2>/dev/null | cut -c1-80)"
 
 # Every selected fault's tests together: the baseline's build and run.
+# (ctest's patterns allow few groups: the union names the tests one by one.)
 union=
-for id in $ids; do
-    pattern=$(faulttool tests "$id") || exit 2
-    if [ -z "$pattern" ]; then union=; break; fi
-    union="${union:+$union|}($pattern)"
+set -f
+for pattern in $(for id in $ids; do faulttool tests "$id" || echo "?"; done | sort -u | sed 's/^$/./'); do
+    [ "$pattern" = "?" ] && exit 2
+    union="$union $(test_names "$pattern")"
 done
+set +f
+union=$(tr ' ' '\n' <<<"$union" | sed '/^$/d' | sort -u | tr '\n' '|' | sed 's/|$//')
+union=${union:+^($union)\$}
 if [ "$mode" = compile ]; then
     union_targets=ZvAutoUpdate
 else
