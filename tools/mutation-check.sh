@@ -19,6 +19,8 @@
 #                     GTEST_FILTER pattern, e.g. '*Suite.Case*'), for cases
 #                     known to fail now and then whatever the code; printed
 #   --logs DIR        build and test logs of each run (default: BUILD/mutation)
+#   --nice N          niceness added to the builds and tests (default 10; 0
+#                     when the whole run is started under nice already)
 #
 # A fault names a product folder, a piece of code and its replacement; the
 # code must occur exactly once in the files under that folder, so that moving
@@ -49,6 +51,7 @@ timeout=300
 factor=1
 skip=
 jobs=2
+niceness=10
 
 usage() { sed -n '2,/^set -u/p' "$0" | sed -e '/^set -u/d' -e 's/^# \{0,1\}//'; exit 2; }
 
@@ -64,6 +67,7 @@ while [ $# -gt 0 ]; do
     --timeout-factor) factor=${2:?}; shift ;;
     --skip-cases) skip=${2:?}; shift ;;
     --logs) logs=${2:?}; shift ;;
+    --nice) niceness=${2:?}; shift ;;
     -h|--help) usage ;;
     *) echo "mutation-check: unknown option $1" >&2; usage ;;
     esac
@@ -335,13 +339,13 @@ build_tree() { # log-file [target...]
     [ $# -gt 0 ] || set -- all
     if [ ! -f "$build/CMakeCache.txt" ]; then
         if [ "$build" = "$repo/build/x64" ]; then
-            nice -n 15 "$repo/tools/build.sh" x64 >"$log" 2>&1 || return 1
+            nice -n "$niceness" "$repo/tools/build.sh" x64 >"$log" 2>&1 || return 1
         else
             echo "mutation-check: $build is not configured" >&2
             return 1
         fi
     fi
-    nice -n 15 cmake --build "$build" --target "$@" -j "$jobs" >"$log" 2>&1
+    nice -n "$niceness" cmake --build "$build" --target "$@" -j "$jobs" >"$log" 2>&1
 }
 
 # The names of the tests a pattern selects, on one line.
@@ -377,14 +381,14 @@ run_suite() { # log-file pattern
     . "$repo/tools/wine-session.sh"
     zv_wine_session_begin "$build/wineprefix"
     session=1
-    (cd "$build" && nice -n 15 ctest -j "$jobs" --timeout "$timeout" --output-on-failure -R "${pattern:-.}" \
+    (cd "$build" && nice -n "$niceness" ctest -j "$jobs" --timeout "$timeout" --output-on-failure -R "${pattern:-.}" \
         </dev/null) >"$log" 2>&1
     first=$(failed_tests "$log")
     failed=
     flaky=
     if [ -n "$first" ]; then
         # One at a time: the tests that failed do not compete with each other.
-        (cd "$build" && nice -n 15 ctest -j 1 --timeout "$timeout" --output-on-failure --rerun-failed \
+        (cd "$build" && nice -n "$niceness" ctest -j 1 --timeout "$timeout" --output-on-failure --rerun-failed \
             </dev/null) >"$log.again" 2>&1
         again=" $(failed_tests "$log.again") "
         grep -q "tests passed" "$log.again" || again=" $first "
