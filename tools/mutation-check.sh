@@ -80,6 +80,8 @@ logs=${logs:-$build/mutation}
 python=python3
 [ -x /usr/bin/python3 ] && python=/usr/bin/python3
 command -v "$python" >/dev/null || { echo "mutation-check: python3 is needed" >&2; exit 2; }
+# As tools/build.sh: checkouts in different folders share cached objects.
+export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$repo}
 
 # The fault list's reader and the one edit it makes, in one small program:
 #   ids [ID,ID]             the fault ids in list order (those named only)
@@ -339,7 +341,12 @@ build_tree() { # log-file [target...]
     [ $# -gt 0 ] || set -- all
     if [ ! -f "$build/CMakeCache.txt" ]; then
         if [ "$build" = "$repo/build/x64" ]; then
-            nice -n "$niceness" "$repo/tools/build.sh" x64 >"$log" 2>&1 || return 1
+            # Configured as tools/build.sh does; only the targets asked for are built.
+            local launcher=()
+            command -v ccache >/dev/null 2>&1 &&
+                launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+            cmake -S "$repo" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw-x86_64.cmake" \
+                -DCMAKE_BUILD_TYPE=Release "${launcher[@]}" >"$log" 2>&1 || return 1
         else
             echo "mutation-check: $build is not configured" >&2
             return 1
