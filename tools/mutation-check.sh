@@ -335,10 +335,8 @@ trap cleanup EXIT
 trap 'echo; echo "mutation-check: interrupted"; exit 130' INT TERM HUP
 
 # ---- building and testing ----
-build_tree() { # log-file [target...]
+configure_tree() { # log-file
     local log=$1
-    shift
-    [ $# -gt 0 ] || set -- all
     if [ ! -f "$build/CMakeCache.txt" ]; then
         if [ "$build" = "$repo/build/x64" ]; then
             # Configured as tools/build.sh does; only the targets asked for are built.
@@ -352,6 +350,13 @@ build_tree() { # log-file [target...]
             return 1
         fi
     fi
+}
+
+build_tree() { # log-file [target...]
+    local log=$1
+    shift
+    [ $# -gt 0 ] || set -- all
+    configure_tree "$log" || return 1
     nice -n "$niceness" cmake --build "$build" --target "$@" -j "$jobs" >"$log" 2>&1
 }
 
@@ -462,6 +467,7 @@ if [ -n "$skip" ]; then
 fi
 echo "mutation-check: at $(git -C "$repo" log -1 --format='%h %s' 2>/dev/null | cut -c1-80)"
 
+configure_tree "$logs/configure.log" || { echo "mutation-check: $build cannot be configured" >&2; exit 2; }
 # Every selected fault's tests together: the baseline's build and run.
 # (ctest's patterns allow few groups: the union names the tests one by one.)
 union=
