@@ -12,7 +12,6 @@ namespace {
 
 // Declared here rather than taken from the import libraries, which do not
 // carry all of them on every mingw-w64 release.
-const IID kIID_IDocHostUIHandler = {0xBD3F23C0, 0xD43E, 0x11CF, {0x89, 0x3B, 0x00, 0xAA, 0x00, 0xBD, 0xCE, 0x1A}};
 const IID kIID_IHTMLDocument2 = {0x332C4425, 0x26CB, 0x11D0, {0xB4, 0x83, 0x00, 0xC0, 0x4F, 0xD9, 0x01, 0x19}};
 const IID kIID_IWebBrowser2 = {0xD30C1661, 0xCDAF, 0x11D0, {0x8A, 0x3E, 0x00, 0xC0, 0x4F, 0xC9, 0xE2, 0x6E}};
 // The system's web browser control.
@@ -45,20 +44,6 @@ bool InternetZonePolicy(DWORD action, DWORD& policy)
                                                 sizeof(policy), URLZONEREG_DEFAULT));
 }
 
-// Runs the body of a method the browser called: nothing it throws reaches
-// the browser; the handler hears of it and the method answers failed.
-template <class Body>
-HRESULT Guarded(CZVDocHostUIHandler* handler, HRESULT failed, Body body) noexcept
-{
-    try {
-        return body();
-    } catch (...) {
-        if (handler)
-            handler->OnHostFailure();
-        return failed;
-    }
-}
-
 // URL actions that run or fetch code: refused whatever the zone's settings.
 bool RunsCode(DWORD action)
 {
@@ -70,77 +55,6 @@ bool RunsCode(DWORD action)
 constexpr wchar_t kHostClassName[] = L"ZvWebBrowserHost";
 
 } // namespace
-
-// ---- CZVDocHostUIHandler ----------------------------------------------------
-
-HRESULT STDMETHODCALLTYPE CZVDocHostUIHandler::QueryInterface(REFIID riid, void** object)
-{
-    if (!object)
-        return E_POINTER;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, kIID_IDocHostUIHandler)) {
-        *object = static_cast<IDocHostUIHandler*>(this);
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-}
-
-HRESULT STDMETHODCALLTYPE CZVDocHostUIHandler::ShowContextMenu(DWORD dwID, POINT* ppt, IUnknown*, IDispatch*)
-{
-    // S_FALSE lets the browser show its own menu, S_OK means "handled"; a
-    // failed hook shows none.
-    return Guarded(this, S_OK, [&] {
-        POINT point = ppt ? *ppt : POINT{0, 0};
-        OnContextMenu(dwID, point);
-        return dwID == CONTEXT_MENU_TEXTSELECT ? S_FALSE : S_OK;
-    });
-}
-
-HRESULT STDMETHODCALLTYPE CZVDocHostUIHandler::GetHostInfo(DOCHOSTUIINFO* pInfo)
-{
-    if (!pInfo)
-        return E_POINTER;
-    return Guarded(this, E_UNEXPECTED, [&] {
-        pInfo->dwFlags = GetDocHostFlags();
-        pInfo->dwDoubleClick = DOCHOSTUIDBLCLK_DEFAULT;
-        return S_OK;
-    });
-}
-
-HRESULT STDMETHODCALLTYPE CZVDocHostUIHandler::GetOptionKeyPath(LPOLESTR* pchKey, DWORD)
-{
-    if (pchKey)
-        *pchKey = nullptr;
-    return E_NOTIMPL;
-}
-
-HRESULT STDMETHODCALLTYPE CZVDocHostUIHandler::GetDropTarget(IDropTarget*, IDropTarget** ppDropTarget)
-{
-    if (ppDropTarget)
-        *ppDropTarget = nullptr;
-    return E_NOTIMPL;
-}
-
-HRESULT STDMETHODCALLTYPE CZVDocHostUIHandler::GetExternal(IDispatch** ppDispatch)
-{
-    if (ppDispatch)
-        *ppDispatch = nullptr;
-    return S_FALSE;
-}
-
-HRESULT STDMETHODCALLTYPE CZVDocHostUIHandler::TranslateUrl(DWORD, LPWSTR, LPWSTR* ppchURLOut)
-{
-    if (ppchURLOut)
-        *ppchURLOut = nullptr;
-    return S_FALSE;
-}
-
-HRESULT STDMETHODCALLTYPE CZVDocHostUIHandler::FilterDataObject(IDataObject*, IDataObject** ppDORet)
-{
-    if (ppDORet)
-        *ppDORet = nullptr;
-    return S_FALSE;
-}
 
 // ---- The container's site ---------------------------------------------------
 
@@ -182,8 +96,8 @@ public:
             *object = static_cast<IServiceProvider*>(this);
         else if (IsEqualIID(riid, IID_IInternetSecurityManager))
             *object = static_cast<IInternetSecurityManager*>(this);
-        else if (IsEqualIID(riid, kIID_IDocHostUIHandler) && Handler())
-            return Guarded(Handler(), E_NOINTERFACE, [&] { return Handler()->QueryInterface(riid, object); });
+        else if (IsEqualIID(riid, CZVDocHostUIHandler::kInterfaceId) && Handler())
+            return Handler()->Guarded(E_NOINTERFACE, [&] { return Handler()->QueryInterface(riid, object); });
         if (!*object)
             return E_NOINTERFACE;
         AddRef();

@@ -51,6 +51,21 @@ public:
     // method failed instead. Nothing here; must not throw.
     virtual void OnHostFailure() noexcept {}
 
+    // IID_IDocHostUIHandler.
+    static const IID kInterfaceId;
+
+    // Runs the body of a method the browser called: nothing it throws reaches
+    // the browser; OnHostFailure hears of it and the method answers `failed`.
+    template <class Body> HRESULT Guarded(HRESULT failed, Body body) noexcept
+    {
+        try {
+            return body();
+        } catch (...) {
+            OnHostFailure();
+            return failed;
+        }
+    }
+
     // IUnknown
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
     ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
