@@ -11,7 +11,7 @@
 #pragma once
 
 #include "ZvOSAL/ZvString.h"
-#include "ini/ZVDialogDescription.h"
+#include "toolkit/ZVDialogDescription.h"
 #include "toolkit/ZVControlBase.h"
 #include "toolkit/ZVLayoutManager.h"
 

@@ -31,7 +31,7 @@
 #pragma once
 
 #include "ZvOSAL/ZvString.h"
-#include "ini/ZVLegacyIniFileSupport.h"
+#include "toolkit/ZVLegacyIniFileSupport.h"
 #include "toolkit/ZVGdi.h"
 
 #include <windows.h>

@@ -31,7 +31,7 @@
 #pragma once
 
 #include "ZvOSAL/ZvString.h"
-#include "ini/ZVAlignmentFlags.h"
+#include "toolkit/ZVAlignmentFlags.h"
 
 #include <windows.h>
 

@@ -5,7 +5,7 @@
 // private-profile functions on the same file, and the font facility's rule
 // for the maker's fonts.
 #include "ini/ZVIniFileReader.h"
-#include "ini/ZVLegacyIniFileSupport.h"
+#include "toolkit/ZVLegacyIniFileSupport.h"
 
 #include "ZvOSAL/ZvString.h"
 #include "osal/ZorvaFont.h"

@@ -5,7 +5,7 @@
 // without windows.
 #include "../dialogs/DialogTestSupport.h"
 
-#include "ini/ZVDialogDescription.h"
+#include "toolkit/ZVDialogDescription.h"
 #include "ini/ZVIniFileReader.h"
 #include "resources/resource.h"
 #include "toolkit/ZVColorFrame.h"

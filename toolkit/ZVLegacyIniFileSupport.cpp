@@ -1,4 +1,4 @@
-#include "ini/ZVLegacyIniFileSupport.h"
+#include "toolkit/ZVLegacyIniFileSupport.h"
 
 #include "ini/ZVIniFileReader.h"
 #include "osal/ZorvaFont.h"

@@ -1,6 +1,6 @@
-#include "ini/ZVDialogDescription.h"
+#include "toolkit/ZVDialogDescription.h"
 
-#include "ini/ZVAlignmentFlags.h"
+#include "toolkit/ZVAlignmentFlags.h"
 #include "ini/ZVIniFileReader.h"
 #include "osal/CodepageConversion.h"
 
