@@ -25,6 +25,7 @@
 #include "SampleConfiguration.h"
 
 #include "ZvAutoUpdate.h"
+#include "ZvUpdatePolicy.h"
 
 #include <windows.h>
 
@@ -122,19 +123,27 @@ int wmain(int argc, wchar_t** argv)
         Print(L"cannot load ZvAutoUpdate.dll (error %lu)\n", GetLastError());
         return 100;
     }
-    auto doAction = reinterpret_cast<ZvDoActionFn>(reinterpret_cast<void*>(GetProcAddress(library, "DoAction")));
+    auto doAction = reinterpret_cast<ZvDoActionWithPolicyFn>(
+        reinterpret_cast<void*>(GetProcAddress(library, "DoActionWithPolicy")));
     if (!doAction) {
-        Print(L"ZvAutoUpdate.dll has no DoAction export\n");
+        Print(L"ZvAutoUpdate.dll has no DoActionWithPolicy export\n");
         FreeLibrary(library);
         return 100;
     }
+    // The recommended policy, less what a demo on this computer cannot have:
+    // its feed is plain HTTP on 127.0.0.1, and this program is not signed
+    // (a real host adds ZVAU_POLICY_REQUIRE_HTTPS | ZVAU_POLICY_SAME_PUBLISHER).
+    ZvUpdatePolicy policy = {};
+    policy.size = sizeof policy;
+    policy.flags = ZVAU_POLICY_REQUIRE_NEWER | ZVAU_POLICY_VERIFY_DOWNLOAD | ZVAU_POLICY_EXACT_SIZE |
+                   ZVAU_POLICY_REQUIRE_SHA256;
 
     int result = 0;
     bool installAtExit = false;
     int installerFailed = 0;
     for (int action : options.actions) {
-        Print(L"DoAction(configuration, %d):\n", action);
-        result = doAction(&configuration, action);
+        Print(L"DoActionWithPolicy(configuration, %d, policy):\n", action);
+        result = doAction(&configuration, action, &policy);
         Print(L"  -> %d (%ls)\n", result, Meaning(action, result));
         if (action == 1 && result == 8) {
             // The installer replaces the program: a real program ends after

@@ -84,7 +84,7 @@ cancel)
     expect_pictures 6-install
     ;;
 no-update)
-    expect_line "DoAction(configuration, 1):"
+    expect_line "DoActionWithPolicy(configuration, 1, policy):"
     expect_line "  -> 1 (no install decision"
     expect_no_line "GET /SampleProgram/SampleSetup.exe"
     expect_no_line "starting \""
