@@ -335,6 +335,7 @@ trap cleanup EXIT
 trap 'echo; echo "mutation-check: interrupted"; exit 130' INT TERM HUP
 
 # ---- building and testing ----
+configured=0
 configure_tree() { # log-file
     local log=$1
     if [ ! -f "$build/CMakeCache.txt" ]; then
@@ -349,7 +350,12 @@ configure_tree() { # log-file
             echo "mutation-check: $build is not configured" >&2
             return 1
         fi
+    elif [ "$configured" = 0 ]; then
+        # Once per run: the test list must be the checkout's, not the one the
+        # tree was last built from.
+        cmake "$build" >"$log" 2>&1 || return 1
     fi
+    configured=1
 }
 
 build_tree() { # log-file [target...]
