@@ -183,6 +183,24 @@ TEST(Jobs, TheRunWaitsForAJobWhoseDialogClosedEarly)
     EXPECT_EQ(calls, host.CallCount()) << "the job went on after the run";
 }
 
+TEST(Jobs, ASignatureCheckAfterACancelChecksNothing)
+{
+    zvtest::RecordingHost host;
+    ScriptedDialogs dialogs;
+    dialogs.progress = 2;
+    dialogs.duringProgress = [](CWorkflowJobs& jobs) {
+        jobs.Cancel(kCancelWhileRunning);
+        jobs.StartFileCheckJob(nullptr);
+    };
+    {
+        CUpdater updater(&host, &dialogs);
+        updater.Run(1);
+    }
+    for (const std::wstring& line : host.LogLines())
+        EXPECT_EQ(std::wstring::npos, line.find(L"ThreadFileCheck")) << std::string(line.begin(), line.end());
+    EXPECT_EQ(0u, host.CountOf("AddInstallerFile"));
+}
+
 // ---- Silent action 1 ---------------------------------------------------------
 
 class SilentCheck : public ::testing::TestWithParam<bool> {};
