@@ -67,7 +67,8 @@ trap stop_server EXIT
 feed=$work/feed/SampleProgram
 mkdir -p "$feed"
 cp "$bin/SampleSetup.exe" "$feed/SampleSetup.exe"
-ZVFEED_ROOT=$work/feed DEMO_QUERY_DELAY=1.5 DEMO_SPREAD=3 \
+# ZV_DEMO_QUERY_DELAY: the emulated x86 machine needs longer to show the waiting state.
+ZVFEED_ROOT=$work/feed DEMO_QUERY_DELAY=${ZV_DEMO_QUERY_DELAY:-1.5} DEMO_SPREAD=3 \
     gunicorn --pythonpath "$root/feed,$root/tools" --bind 127.0.0.1:0 --threads 4 --graceful-timeout 2 \
     --error-logfile "$work/feed-server.log" demo_feed:application &
 server_pid=$!

@@ -7,6 +7,9 @@
 zv_x86_machine_prefix() {
     local build=$1 template=/opt/zvautoupdate/wineprefix
     [ "${ZV_X86_MACHINE:-0}" = 1 ] || return 0
+    # Programs start several times slower under the emulated CPU: the demo's
+    # feed answers later, so that its waiting state is still there to see.
+    export ZV_DEMO_QUERY_DELAY=${ZV_DEMO_QUERY_DELAY:-6}
     mkdir -p /tmp/prefix-upper /tmp/prefix-work "$build/wineprefix" "$build/Testing"
     if [ -f "$template/system.reg" ]; then
         mount -t overlay -o "lowerdir=$template,upperdir=/tmp/prefix-upper,workdir=/tmp/prefix-work" \
