@@ -5,6 +5,7 @@
 #include "resources/resource.h"
 #include "update/UpdateMessages.h"
 
+#include <algorithm>
 #include <cwchar>
 
 using ZvOSAL::ZvString;
@@ -264,11 +265,18 @@ void CDlgUpdate::OnWhatsNew()
     ShowControl(IDC_BTN_WHATS_NEW, false);
     ShowControl(IDC_BROWSER, true);
 
+    // The dialog grows downwards, moving up as far as needed to stay inside
+    // the monitor's work area.
     RECT frame = {};
     ::GetWindowRect(m_hWnd, &frame);
-    int extra = MulDiv(kWhatsNewHeight, GetDpi(), 96);
-    ::SetWindowPos(m_hWnd, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top + extra,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const int height = frame.bottom - frame.top + MulDiv(kWhatsNewHeight, GetDpi(), 96);
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof(monitor);
+    int top = frame.top;
+    if (GetMonitorInfoW(MonitorFromWindow(m_hWnd, MONITOR_DEFAULTTONEAREST), &monitor) &&
+        top + height > monitor.rcWork.bottom)
+        top = std::max<int>(monitor.rcWork.top, monitor.rcWork.bottom - height);
+    ::SetWindowPos(m_hWnd, nullptr, frame.left, top, frame.right - frame.left, height, SWP_NOZORDER | SWP_NOACTIVATE);
     ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 
     if (HWND pane = m_browser.GetSafeHwnd()) {

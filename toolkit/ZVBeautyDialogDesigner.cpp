@@ -165,7 +165,9 @@ bool CZV_BeautyDialogDesigner::LoadDescription(const wchar_t* folder, const wcha
                                m_dialogInfo.position.bottom - m_dialogInfo.position.top);
 
     // The dialog's client area takes the designed size (at the display's
-    // DPI); the dialog is centred on its owner, or on the screen.
+    // DPI), plus the caption band in glass-frame mode; the dialog is centred
+    // on its owner, or on the screen.
+    const int captionOffset = m_glass ? ZVToolkit::kGlassCaptionHeight : 0;
     if ((m_dialogInfo.flags & ZVBDD_FLAG_USE_DIALOG_CLIENT_POSITION) && m_dialogInfo.hasPosition && topLevel) {
         RECT window = {}, client = {};
         GetWindowRect(dialog, &window);
@@ -173,7 +175,7 @@ bool CZV_BeautyDialogDesigner::LoadDescription(const wchar_t* folder, const wcha
         const int width = window.right - window.left - client.right +
                           ZVToolkit::ScaleX(m_dialogInfo.position.right - m_dialogInfo.position.left);
         const int height = window.bottom - window.top - client.bottom +
-                           ZVToolkit::ScaleY(m_dialogInfo.position.bottom - m_dialogInfo.position.top);
+                           ZVToolkit::ScaleY(m_dialogInfo.position.bottom - m_dialogInfo.position.top + captionOffset);
         MONITORINFO monitor = {};
         monitor.cbSize = sizeof(monitor);
         GetMonitorInfoW(MonitorFromWindow(dialog, MONITOR_DEFAULTTONEAREST), &monitor);
@@ -187,7 +189,9 @@ bool CZV_BeautyDialogDesigner::LoadDescription(const wchar_t* folder, const wcha
         SetWindowPos(dialog, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
     }
 
-    const int captionOffset = m_glass ? ZVToolkit::kGlassCaptionHeight : 0;
+    // Controls and the entries aligned to the client area keep below the
+    // caption band, which the glass frame leaves free.
+    m_layout->SetOwnerTopInset(ZVToolkit::ScaleY(captionOffset));
     // The general controls (frame areas) come first, so that the dialog's
     // own controls lie above them; a section of the same name in the
     // description replaces the general one.
@@ -339,8 +343,11 @@ void CZV_BeautyDialogDesigner::CreateCloseButton(HWND dialog)
     control.object = button.get();
     control.owned = std::move(button);
     control.applied = true;
-    // It keeps its corner when the dialog changes size.
-    const RECT margins = {margin + side, -margin, 0, 0};
+    // It keeps its corner when the dialog changes size, in the caption band
+    // (hence the top inset taken back).
+    RECT margins = {margin + side, -margin, 0, 0};
+    if (m_glass)
+        margins.top += ZVToolkit::ScaleY(ZVToolkit::kGlassCaptionHeight);
     m_layout->AddAlignment(0, control.window, nullptr, ZVGUI_RIGHT, ZVGUI_TOP, 0, 0, 0, margins, kCloseButtonName);
 }
 

@@ -269,6 +269,7 @@ bool CZVLayoutManager::ApplyEntry(const CZVAlignmentEntry& entry)
             return false;
         GetClientRect(m_owner, &p);
         MapWindowPoints(m_owner, nullptr, reinterpret_cast<POINT*>(&p), 2);
+        p.top += m_ownerTopInset;
         extra = SWP_NOREDRAW;
         invalidateIn = m_owner;
     }

@@ -106,6 +106,10 @@ public:
 
     // The dialog's designed size (from the description's position).
     void SetReferenceSize(int width, int height);
+    // Entries referring to the owner's client area see it less a band of
+    // this height along its top (the glass frame's caption, drawn into the
+    // client area); 0 by default.
+    void SetOwnerTopInset(int pixels) { m_ownerTopInset = pixels; }
     SIZE GetReferenceSize() const { return m_reference; }
 
     // Computes where one entry puts a control whose window rectangle is
@@ -127,6 +131,7 @@ private:
     static void RedrawControl(HWND control);
 
     HWND m_owner = nullptr;
+    int m_ownerTopInset = 0;
     std::vector<std::vector<CZVAlignmentEntry>> m_sets;
     unsigned int m_currentSet = 0;
     bool m_redrawAfterLayout = true;

@@ -1,8 +1,10 @@
 // No clipped text: every state of the four dialogs with the default skin, in
-// all 22 languages at 96, 120, 144, 168 and 192 DPI. Each shown text fits
+// all 22 languages at 96, 120, 144, 168 and 192 DPI, and at 144 DPI in
+// glass-frame mode (controls below the caption band). Each shown text fits
 // its control (measured with the control's own font and the way it draws),
 // no two shown controls overlap (the frame areas lie under everything), each
-// lies inside the client area, and each one a keyboard reaches has a name
+// lies inside the client area, the dialog inside the screen's work area
+// (also once it grew for the release notes), and each one a keyboard reaches has a name
 // (its window text) for assistive technology.
 #include "DialogTestSupport.h"
 
@@ -11,6 +13,7 @@
 #include "dialogs/DlgProgress.h"
 #include "dialogs/DlgUpdate.h"
 #include "resources/resource.h"
+#include "toolkit/ZVBeautyDialogDesigner.h"
 #include "toolkit/ZVColorFrame.h"
 #include "toolkit/ZVToolkit.h"
 #include "update/UpdateMessages.h"
@@ -36,12 +39,18 @@ struct Walk {
 std::string Name(HWND control) { return "control " + std::to_string(GetDlgCtrlID(control)); }
 
 // The checks of one state, in the dialog's thread.
-void CheckState(HWND dialog, const char* state, Walk& walk)
+void CheckState(HWND dialog, const char* state, bool glass, Walk& walk)
 {
     const std::string where = walk.where;
     walk.where += std::string(" ") + state;
-    RECT client = {};
+    RECT client = {}, frame = {}, inside = {};
     GetClientRect(dialog, &client);
+    GetWindowRect(dialog, &frame);
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof(monitor);
+    GetMonitorInfoW(MonitorFromWindow(dialog, MONITOR_DEFAULTTONEAREST), &monitor);
+    if (!IntersectRect(&inside, &frame, &monitor.rcWork) || !EqualRect(&inside, &frame))
+        walk.Fail("the dialog leaves the screen's work area");
     std::vector<std::pair<HWND, RECT>> shown;
     for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         if (!(GetWindowLongPtrW(child, GWL_STYLE) & WS_VISIBLE))
@@ -54,6 +63,9 @@ void CheckState(HWND dialog, const char* state, Walk& walk)
         MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
         if (rect.left < 0 || rect.top < 0 || rect.right > client.right || rect.bottom > client.bottom)
             walk.Fail(Name(child) + " leaves the client area");
+        const int band = glass ? ZVToolkit::ScaleY(ZVToolkit::kGlassCaptionHeight) : 0;
+        if (rect.top < band && GetDlgCtrlID(child) != static_cast<int>(CZV_BeautyDialogDesigner::kCloseButtonId))
+            walk.Fail(Name(child) + " lies in the caption band");
         for (const auto& other : shown) {
             RECT both = {};
             if (IntersectRect(&both, &rect, &other.second))
@@ -98,19 +110,26 @@ TEST(DialogFit, EveryStateInEveryLanguageAndDpi)
     }
     Walk walk;
     size_t states = 0;
-    // Without the glass frame, whatever the system says (sid's Wine reports
-    // desktop composition, bookworm's does not): the skin is laid out for it.
-    ZVToolkit::SetGlassFrameMode(false);
-    for (unsigned int dpi : {96u, 120u, 144u, 168u, 192u}) {
+    // The glass frame is set for each row, whatever the system says (sid's
+    // Wine reports desktop composition, bookworm's does not).
+    const struct {
+        unsigned int dpi;
+        bool glass;
+    } rows[] = {{96, false}, {120, false}, {144, false}, {168, false}, {192, false}, {144, true}};
+    for (const auto& row : rows) {
+        const unsigned int dpi = row.dpi;
+        const bool glass = row.glass;
+        ZVToolkit::SetGlassFrameMode(glass);
         CBaseDlg::SetDpiOverride(dpi);
         for (const wchar_t* language : kLanguages) {
             config.language = language;
-            walk.where = std::string(language, language + wcslen(language)) + " " + std::to_string(dpi) + " DPI";
+            walk.where = std::string(language, language + wcslen(language)) + " " + std::to_string(dpi) + " DPI" +
+                         (glass ? " glass" : "");
             auto check = [&](const char* state) {
-                return [&walk, &states, state, dpi](CBaseDlg& d) {
+                return [&walk, &states, state, dpi, glass](CBaseDlg& d) {
                     if (d.GetDpi() != (dpi > 168u ? 168u : dpi)) // the cap: 96 * 7 / 4
                         walk.Fail("laid out at " + std::to_string(d.GetDpi()) + " DPI");
-                    CheckState(d, state, walk);
+                    CheckState(d, state, glass, walk);
                     ++states;
                 };
             };
@@ -149,7 +168,7 @@ TEST(DialogFit, EveryStateInEveryLanguageAndDpi)
     }
     CBaseDlg::SetDpiOverride(0);
     ZVToolkit::FollowSystemGlassFrame();
-    EXPECT_EQ(5u * 22u * 10u, states);
+    EXPECT_EQ(sizeof(rows) / sizeof(rows[0]) * 22u * 10u, states);
     std::string report;
     for (size_t i = 0; i < walk.misfits.size() && i < 40; ++i)
         report += walk.misfits[i] + "\n";
