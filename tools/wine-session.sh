@@ -55,6 +55,12 @@ zv_wine_session_begin() {
     local init=-i
     [ $fresh = 1 ] || init=
     WINEDLLOVERRIDES="mscoree,mshtml=" "$ZV_WINE" wineboot $init </dev/null >/dev/null 2>&1 || true
+    # The caption buttons' glyphs: this Wine does not look for Marlett where
+    # fonts-wine puts it, only in the prefix's font folder.
+    local marlett=/usr/share/wine/fonts/marlett.ttf fonts="$prefix/drive_c/windows/Fonts"
+    if [ -f "$marlett" ] && [ -d "$fonts" ] && [ ! -f "$fonts/marlett.ttf" ]; then
+        cp "$marlett" "$fonts/"
+    fi
     if [ $fresh = 1 ]; then
         # Dialogs do not wait for a window manager that Xvfb does not have.
         "$ZV_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1 || true
