@@ -189,6 +189,11 @@ void Walk(Driver& d, Answer answer)
     if (Driver::IsVisible(update, IDC_BTN_WHATS_NEW)) {
         d.Press(update, IDC_BTN_WHATS_NEW);
         d.Wait([&] { return Driver::IsVisible(update, IDC_BROWSER); }, "the release notes pane");
+        // Where no browser shows the page (Wine), the notes appear as text in
+        // the pane (its child 1) a few seconds later.
+        const HWND pane = GetDlgItem(update, IDC_BROWSER);
+        for (int i = 0; i < 60 && !IsWindowVisible(GetDlgItem(pane, 1)); ++i)
+            Sleep(100);
         d.Shot(update, L"3-release-notes");
     }
     d.Press(update, IDOK);

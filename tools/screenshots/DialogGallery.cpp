@@ -1,109 +1,117 @@
-// Opens one of the library's dialogs with the default skin and keeps it open
-// for a while, for screenshots (tools/dialog-screenshots.sh).
-// Usage: dialog_gallery <update|install|progress|crm> <language code> [milliseconds]
-//        dialog_gallery <offer|whatsnew> <language code> [milliseconds]
-// "offer" and "whatsnew" run the real update dialog (no workflow) in its
-// offer state, "whatsnew" after "New in this update" was pressed.
+// The dialog gallery's pictures: every state of the four dialogs with the
+// default skin, driven as the dialog tests drive them, one BMP file per
+// language and state in the output folder (<code>-<nn>-<state>.bmp).
+// tools/dialog-gallery.sh runs it at each DPI and puts the pictures together.
+// Usage: dialog_gallery <output folder> [language code ...]  (default: en_UK)
 #include "dialogs/DialogTestSupport.h"
 
+#include "demo/WindowCapture.h"
+#include "dialogs/CRMViewer.h"
+#include "dialogs/DlgInstall.h"
+#include "dialogs/DlgProgress.h"
 #include "dialogs/DlgUpdate.h"
 #include "resources/resource.h"
-#include "toolkit/ZVControls.h"
+#include "toolkit/ZVWebBrowser.h"
 #include "update/UpdateMessages.h"
 
-#include <cwchar>
+#include <cstdio>
 #include <string>
 
 using namespace zvdialogtest;
 
 namespace {
 
-class GalleryUpdateDialog : public CDlgUpdate {
-public:
-    GalleryUpdateDialog(ZvAutoUpdate::CUpdateConfiguration2* configuration, bool whatsNew, unsigned int ms)
-        : CDlgUpdate(configuration, nullptr, nullptr), m_whatsNew(whatsNew), m_ms(ms)
-    {
-    }
+std::wstring g_folder, g_language;
+int g_number = 0;
 
-protected:
-    BOOL OnInitDialog() override
-    {
-        const BOOL result = CDlgUpdate::OnInitDialog();
-        SetTimer(m_hWnd, 0x6A11, m_ms, nullptr);
-        PostMessageW(m_hWnd, WM_UPDATE_CHECKED, 1, 0);
-        if (m_whatsNew)
-            PostMessageW(m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_BTN_WHATS_NEW, BN_CLICKED), 0);
-        return result;
-    }
-    bool OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override
-    {
-        if (message == WM_TIMER && wParam == 0x6A11) {
-            EndDialog(kNotAccepted);
-            return true;
+// Serves the thread's messages for a while (paints, the release notes pane's
+// timer).
+void Pump(DWORD milliseconds, const std::function<bool()>& done = nullptr)
+{
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < milliseconds && !(done && done())) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
         }
-        return CDlgUpdate::OnDialogMessage(message, wParam, lParam, result);
+        Sleep(20);
     }
+}
 
-private:
-    bool m_whatsNew;
-    unsigned int m_ms;
-};
+std::function<void(CBaseDlg&)> Shoot(const wchar_t* state)
+{
+    return [state](CBaseDlg& dialog) {
+        RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        Pump(300);
+        wchar_t name[64] = {};
+        swprintf(name, 64, L"%ls-%02d-%ls.bmp", g_language.c_str(), ++g_number, state);
+        zvdemo::CaptureWindowToBmp(dialog, g_folder + L"\\" + name);
+    };
+}
+
+template <class D> using Steps = std::vector<typename Probe<D>::Step>;
+
+void ShootLanguage(TestConfiguration& config, FakeJobs& jobs)
+{
+    g_number = 0;
+    Probe<CDlgUpdate> offer(Steps<CDlgUpdate>{Shoot(L"waiting"),
+                                              [](Probe<CDlgUpdate>& d) { SendMessageW(d, WM_UPDATE_CHECKED, 1, 0); },
+                                              Shoot(L"offer"),
+                                              [](Probe<CDlgUpdate>& d) {
+                                                  SendMessageW(d, WM_COMMAND, MAKEWPARAM(IDC_BTN_WHATS_NEW, BN_CLICKED), 0);
+                                                  const auto* browser = reinterpret_cast<CZV_WebBrowserControl*>(
+                                                      GetWindowLongPtrW(d.Item(IDC_BROWSER), GWLP_USERDATA));
+                                                  Pump(2 * CZV_WebBrowserControl::kShowTimeoutMs,
+                                                       [browser] { return browser && browser->IsShowingText(); });
+                                              },
+                                              Shoot(L"notes")},
+                            &config, &jobs, nullptr);
+    offer.DoModal();
+    Probe<CDlgUpdate> none(Steps<CDlgUpdate>{[](Probe<CDlgUpdate>& d) { SendMessageW(d, WM_UPDATE_CHECKED, 0, 0); },
+                                             Shoot(L"none")},
+                           &config, &jobs, nullptr);
+    none.DoModal();
+    const long long total = jobs.GetPatchInfo().GetFileSize();
+    Probe<CDlgProgress> progress(
+        Steps<CDlgProgress>{Shoot(L"uploading"),
+                            [](Probe<CDlgProgress>& d) { SendMessageW(d, WM_CRM_UPLOADED, 0, 0); },
+                            [total](Probe<CDlgProgress>& d) {
+                                SendMessageW(d, WM_DOWNLOAD_PROGRESS, static_cast<WPARAM>(total / 100 * 42), 0);
+                            },
+                            Shoot(L"downloading"),
+                            [](Probe<CDlgProgress>& d) { SendMessageW(d, WM_DOWNLOAD_DONE, 0, 1); },
+                            Shoot(L"checking"),
+                            [](Probe<CDlgProgress>& d) { SendMessageW(d, WM_FILE_CHECKED, 0, 0); },
+                            Shoot(L"failed")},
+        &config, &jobs, nullptr);
+    progress.DoModal();
+    Probe<CDlgInstall> install(Steps<CDlgInstall>{Shoot(L"install")}, &config, nullptr);
+    install.DoModal();
+    Probe<CCRMViewer> viewer(Steps<CCRMViewer>{Shoot(L"viewer")}, &config, nullptr);
+    viewer.DoModal();
+}
 
 } // namespace
 
 int wmain(int argc, wchar_t** argv)
 {
-    if (argc < 3)
+    if (argc < 2)
         return 2;
-    const std::wstring which = argv[1];
-    if (which == L"offer" || which == L"whatsnew") {
-        TestConfiguration config;
-        config.language = argv[2];
-        config.product = L"Sample Studio 2024";
-        GalleryUpdateDialog dialog(&config, which == L"whatsnew",
-                                   argc > 3 ? static_cast<unsigned>(_wtoi(argv[3])) : 4000);
-        dialog.DoModal();
-        return 0;
-    }
-    const UINT id = which == L"update"     ? IDD_UPDATE
-                    : which == L"install"  ? IDD_INSTALL
-                    : which == L"progress" ? IDD_PROGRESS
-                    : which == L"crm"      ? IDD_CRM_VIEWER
-                                           : 0;
-    if (!id)
-        return 2;
+    g_folder = argv[1];
+    CreateDirectoryW(g_folder.c_str(), nullptr);
+    FakeJobs jobs;
     TestConfiguration config;
-    config.language = argv[2];
-    config.product = L"Sample Studio 2024";
-    TestDialog dialog(id, &config, DescriptionOf(id), ControlsOf(id));
-    dialog.stayOpen = true;
-    dialog.watchdogMs = argc > 3 ? static_cast<unsigned>(_wtoi(argv[3])) : 4000;
-    dialog.onInit = [id](TestDialog& d) {
-        for (int child : {IDC_TXT_PRODUCT, IDC_TXT_UPDATE, IDC_TXT_NO_PATCH_AVAILABLE})
-            if (HWND window = GetDlgItem(d, child))
-                d.ReplacePlaceholder(window);
-        if (id == IDD_UPDATE) {
-            // The offer, as shown once an update was found.
-            for (int child : {IDC_TXT_WAIT, IDC_TXT_PLEASE_WAIT, IDC_ACTIVITY, IDC_TXT_NO_PATCH_AVAILABLE})
-                d.ShowControl(child, false);
-            d.SetControlCheck(IDC_CHECK_SEND_CRM_DATA, BST_CHECKED);
-        } else if (id == IDD_PROGRESS) {
-            SetWindowTextW(GetDlgItem(d, IDC_TXT_TITLE), d.LoadUIString(IDS_DOWNLOAD_UPDATE));
-            SetWindowTextW(GetDlgItem(d, IDC_TXT_MESSAGE), d.LoadUIString(IDS_DOWNLOAD_MESSAGE));
-            SetWindowTextW(GetDlgItem(d, IDC_TXT_DOWNLOAD_STATUS), L"42% (21.0 MB / 50.0 MB)");
-            SetWindowTextW(GetDlgItem(d, IDCANCEL), d.LoadUIString(IDS_CANCEL));
-            d.ShowControl(IDOK, false);
-            if (auto* meter = dynamic_cast<CZV_PeakMeterCtrl*>(CZV_ControlBase::FromHandle(GetDlgItem(d, IDC_PROGRESS)))) {
-                meter->SetMaximum(100);
-                meter->SetValue(42);
-            }
-        } else if (id == IDD_CRM_VIEWER) {
-            SetWindowTextW(GetDlgItem(d, IDC_EDIT_CRM),
-                           L"program=SampleStudio\r\nversion=1.0.0.0\r\nlanguage=en_UK\r\nplatform=x64\r\n");
-            d.ShowControl(IDC_TXT_TITLE, false);
-        }
-        SetForegroundWindow(d);
-    };
-    dialog.DoModal();
+    config.crmFile = g_folder + L"\\crm.txt";
+    if (FILE* file = _wfopen(config.crmFile.c_str(), L"wb")) {
+        fputs("program=SampleStudio\nversion=1.0.0.0\nlanguage=en_UK\nplatform=x64\nmodules=pdf,export\n", file);
+        fclose(file);
+    }
+    for (int i = 2; i < argc || i == 2; ++i) {
+        g_language = i < argc ? argv[i] : L"en_UK";
+        config.language = g_language;
+        ShootLanguage(config, jobs);
+    }
+    DeleteFileW(config.crmFile.c_str());
     return 0;
 }

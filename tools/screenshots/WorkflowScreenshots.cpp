@@ -121,6 +121,11 @@ int wmain(int argc, wchar_t** argv)
             Capture(update, L"2-offer");
             DialogDriver::Click(update, IDC_BTN_WHATS_NEW);
             d.WaitVisible(update, IDC_BROWSER);
+            // Where no browser shows the page (Wine), the notes appear as
+            // text in the pane (its child 1) a few seconds later.
+            const HWND pane = GetDlgItem(update, IDC_BROWSER);
+            for (int i = 0; i < 60 && !IsWindowVisible(GetDlgItem(pane, 1)); ++i)
+                Sleep(100);
             Capture(update, L"3-release-notes");
             DialogDriver::Click(update, IDC_BTN_SHOW_CRM);
             HWND viewer = d.WaitDialog(IDC_EDIT_CRM);
