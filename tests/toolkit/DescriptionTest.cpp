@@ -205,8 +205,10 @@ TEST_F(DescriptionApplyTest, FlagsAndTheGlassCaption)
             const unsigned flags = d.GetDialogFlags();
             RECT client = {};
             GetClientRect(d, &client);
+            // The designed client size, plus the caption band in glass-frame mode.
             EXPECT_EQ((flags & ZVBDD_FLAG_USE_DIALOG_CLIENT_POSITION) != 0,
-                      client.right == Scaled(480, d) && client.bottom == Scaled(300, d)) << c.flags;
+                      client.right == Scaled(480, d) && client.bottom == Scaled(c.glass ? 330 : 300, d))
+                << c.flags;
             HWND meter = d.FindControl(L"MY_METER"), ok = GetDlgItem(d, IDOK);
             // With the INI order IDOK, listed first, lies above the meter.
             bool okFirst = false;
