@@ -71,6 +71,14 @@ zv_wine_session_begin() {
             "$ZV_WINE" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
                 /v "$face" /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f </dev/null >/dev/null 2>&1 || true
         done
+        # A new prefix comes up with two service managers; a program that
+        # starts a service then may wait forever on the wrong one (the
+        # browser's first navigation starts rpcss). Started again, the
+        # prefix has one.
+        "$ZV_WINESERVER" -k </dev/null >/dev/null 2>&1 || true
+        "$ZV_WINESERVER" -w </dev/null >/dev/null 2>&1 || true
+        "$ZV_WINESERVER" -p </dev/null >/dev/null 2>&1
+        WINEDLLOVERRIDES="mscoree,mshtml=" "$ZV_WINE" wineboot </dev/null >/dev/null 2>&1 || true
     fi
 }
 
