@@ -9,7 +9,13 @@ mount -t sysfs sys /sys
 mkdir -p /dev/pts /dev/shm
 mount -t devpts devpts /dev/pts
 mount -t tmpfs tmpfs /dev/shm
-for d in /tmp /run /root /var/tmp; do mount -t tmpfs tmpfs "$d"; done
+# The checkout is mounted at its host path: a folder holding it (a clone in
+# /tmp) stays as it is, on the machine's root, which is memory already.
+share=$(cd "$(dirname "$0")/../.." && pwd)
+for d in /tmp /run /root /var/tmp; do
+    case $share/ in "$d"/*) continue ;; esac
+    mount -t tmpfs tmpfs "$d"
+done
 chmod 1777 /tmp /var/tmp
 busybox ip link set lo up
 busybox hostname zv-x86
