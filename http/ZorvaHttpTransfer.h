@@ -23,10 +23,12 @@
 //
 // The blocking network calls run on a small worker thread of the transfer;
 // the calling thread waits for each block. On a cancel, a stall or a limit
-// the connection is dropped, never drained, and RequestUrl returns at once:
-// a worker still stuck in the network stack ends on its own (when the stack
-// gives up, at the latest after the stall time) and keeps the library loaded
-// until then. It never touches the target file or the observer.
+// RequestUrl returns at once, without reading the rest of the answer: the
+// worker closes the connection on its own and keeps the library loaded until
+// then. (Wine's WinINet, closing, still reads off whatever is waiting on the
+// socket: behind a local server that never stops sending, that lasts as long
+// as the server sends.) The worker never touches the target file or the
+// observer.
 //
 // A body that ends before the announced Content-Length (the server closed
 // the connection early) is a failure too; WinINet itself reports it as a
