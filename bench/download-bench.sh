@@ -9,7 +9,7 @@
 # Each client runs twice, alternately; the better run of each counts. Both
 # write to files in the same folder. A second, smaller download (SIZE/8) by
 # action 4 shows whether the working set grows with the file: it must stay
-# near one 64 KiB block plus fixed overhead.
+# the same for both sizes: the transfer's read-ahead ring (1 MiB) plus fixed overhead.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 size_mib=${1:-256}
@@ -93,4 +93,4 @@ echo "  curl (native):            $best_curl MiB/s"
 echo "  action 4 (WinINet, Wine): $best_action MiB/s"
 echo "  ratio action 4 / curl:    $ratio"
 echo "  working-set growth of the downloading process: ${growth_big} KiB for ${size_mib} MiB" \
-     "(peak ${peak_big} KiB), ${growth_small} KiB for ${small_mib} MiB; one block is 64 KiB"
+     "(peak ${peak_big} KiB), ${growth_small} KiB for ${small_mib} MiB; the read-ahead ring is 1 MiB"

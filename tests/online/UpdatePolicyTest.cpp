@@ -47,6 +47,7 @@ public:
     bool reenter = false;
     std::atomic<int> innerResult{0};
     std::atomic<DWORD> innerThread{0};
+    std::vector<DWORD> progressTicks;
 
     bool IsCancelRequested() override
     {
@@ -66,6 +67,11 @@ public:
             innerResult = DoAction(this, 3);
         }
         return RecordingHost::GetUpdateURL();
+    }
+    void OnDownloadProgress(long long bytes) override
+    {
+        progressTicks.push_back(GetTickCount());
+        RecordingHost::OnDownloadProgress(bytes);
     }
     bool Logged(const std::wstring& part) const
     {
@@ -169,6 +175,19 @@ TEST_F(UpdatePolicy, AStalledServerFailsAfterTheStallTime)
         EXPECT_TRUE(host.Logged(L"nothing received for 2 s")) << zvtest::Narrow(host.LogLines().back());
         EXPECT_EQ(0u, host.CountOf("AddInstallerFile"));
     }
+}
+
+TEST_F(UpdatePolicy, OnASlowLineEachBlockReachesTheHostAsItArrives)
+{
+    // A block every 0.5 s: a read held back for more blocks would delay the
+    // progress, the cancel question and the transfer's own bound on a stall.
+    Offer(zvtest::Narrow(server.Url("/setup.exe")), 8 * 65536);
+    server.Route("/setup.exe", HttpResponse::Pattern(8 * 65536).Pace(65536, 500));
+    ASSERT_EQ(1, Run(4));
+    ASSERT_EQ(8u, host.progressTicks.size());
+    for (size_t i = 1; i < host.progressTicks.size(); ++i)
+        EXPECT_LT(host.progressTicks[i] - host.progressTicks[i - 1], 1000u) << "before block " << i + 1;
+    EXPECT_EQ("", zvtest::CheckPatternFile(Installer(), 8 * 65536));
 }
 
 TEST_F(UpdatePolicy, CancelIsHonouredWithinASecondWhetherNothingOrEverythingArrives)

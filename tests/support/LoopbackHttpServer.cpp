@@ -187,6 +187,13 @@ HttpResponse& HttpResponse::CloseAfter(std::uint64_t bodyBytes)
     return *this;
 }
 
+HttpResponse& HttpResponse::Pace(std::uint64_t bodyBytes, DWORD milliseconds)
+{
+    paceBytes = bodyBytes;
+    paceMs = milliseconds;
+    return *this;
+}
+
 // Shared by the server object and its threads, so that it outlives a thread
 // that the destructor could not wait for.
 struct LoopbackHttpServer::Shared {
@@ -286,6 +293,8 @@ struct LoopbackHttpServer::Shared {
             std::uint64_t n = std::min<std::uint64_t>(chunked ? response.chunkSize : kBlock, limit - sent);
             if (response.stallAfter > sent)
                 n = std::min(n, response.stallAfter - sent);
+            if (response.paceBytes)
+                n = std::min(n, response.paceBytes - sent % response.paceBytes);
             std::string piece = response.isPattern ? PatternBytes(sent, static_cast<size_t>(n))
                                                    : response.body.substr(static_cast<size_t>(sent), static_cast<size_t>(n));
             if (chunked) {
@@ -296,6 +305,10 @@ struct LoopbackHttpServer::Shared {
             if (Stopped() || !SendAll(s, piece))
                 return;
             sent += n;
+            if (response.paceBytes && sent % response.paceBytes == 0 && sent < limit
+                && WaitForSingleObject(stopEvent, response.paceMs) != WAIT_TIMEOUT) {
+                return;
+            }
         }
         if (chunked && limit == size)
             SendAll(s, "0\r\n\r\n");

@@ -77,6 +77,7 @@ public:
     HttpResponse& Delay(DWORD milliseconds); // before the status line
     HttpResponse& StallAfter(std::uint64_t bodyBytes);
     HttpResponse& CloseAfter(std::uint64_t bodyBytes);
+    HttpResponse& Pace(std::uint64_t bodyBytes, DWORD milliseconds); // a pause after every bodyBytes
 
     int status = 200;
     std::string reason = "OK";
@@ -89,6 +90,8 @@ public:
     DWORD delayMs = 0;
     std::uint64_t stallAfter = UINT64_MAX;
     std::uint64_t closeAfter = UINT64_MAX;
+    std::uint64_t paceBytes = 0;
+    DWORD paceMs = 0;
 };
 
 class LoopbackHttpServer {
