@@ -283,7 +283,7 @@ private:
     bool m_ended = false;
     bool m_ok = false;
     DWORD m_error = 0;
-    DWORD m_first = 0;  // the oldest filled block of the ring
+    DWORD m_first = 0;  // the oldest filled slot of the ring
     DWORD m_filled = 0; // filled slots, the caller's current one included
     DWORD m_offset = 0; // of the caller's next block in the oldest slot
     DWORD m_handed = 0; // the length of the block the caller holds
