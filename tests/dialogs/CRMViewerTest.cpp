@@ -78,7 +78,7 @@ TEST(CRMViewerDialog, ShowsTheHostsTextFileReadOnlyAndClosesWithOne)
     zvtest::DialogDriver driver(GetCurrentThreadId(), [&](zvtest::DialogDriver& d) {
         HWND dialog = d.WaitDialog(IDC_EDIT_CRM);
         shown = zvtest::DialogDriver::Text(dialog, IDC_EDIT_CRM);
-        readOnly = (GetWindowLongW(GetDlgItem(dialog, IDC_EDIT_CRM), GWL_STYLE) & ES_READONLY) != 0;
+        readOnly = (GetWindowLongW(zvtest::DialogDriver::Item(dialog, IDC_EDIT_CRM), GWL_STYLE) & ES_READONLY) != 0;
         zvtest::DialogDriver::Click(dialog, IDOK);
         d.WaitDialogGone(IDC_EDIT_CRM);
     });

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "resources/resource.h"
+#include "support/ForeignDialogItem.h"
 
 #include <windows.h>
 
@@ -71,9 +72,11 @@ public:
              "dialog with control " + std::to_string(markerId) + " stays open");
     }
 
+    // A control of the UI thread's dialog, looked up safely from this thread.
+    static HWND Item(HWND dialog, UINT id) { return ForeignDialogItem(dialog, static_cast<int>(id)); }
     static bool IsVisible(HWND dialog, UINT id)
     {
-        HWND control = GetDlgItem(dialog, id);
+        HWND control = Item(dialog, id);
         return control && (GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) != 0;
     }
     void WaitVisible(HWND dialog, UINT id, bool visible = true, DWORD timeoutMs = 20000)
@@ -83,7 +86,7 @@ public:
     }
     static std::wstring Text(HWND dialog, UINT id)
     {
-        HWND control = GetDlgItem(dialog, id);
+        HWND control = Item(dialog, id);
         if (!control)
             return L"(no control)";
         wchar_t text[1024] = {};
@@ -100,18 +103,18 @@ public:
     static void Click(HWND dialog, UINT id)
     {
         PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+                     reinterpret_cast<LPARAM>(Item(dialog, id)));
     }
     static void SetCheck(HWND dialog, UINT id, bool checked)
     {
         DWORD_PTR ignored = 0;
-        SendMessageTimeoutW(GetDlgItem(dialog, id), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0,
+        SendMessageTimeoutW(Item(dialog, id), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0,
                             SMTO_BLOCK, 5000, &ignored);
     }
     static bool GetCheck(HWND dialog, UINT id)
     {
         DWORD_PTR state = 0;
-        SendMessageTimeoutW(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0, SMTO_BLOCK, 5000, &state);
+        SendMessageTimeoutW(Item(dialog, id), BM_GETCHECK, 0, 0, SMTO_BLOCK, 5000, &state);
         return state == BST_CHECKED;
     }
     static RECT WindowRect(HWND window)
@@ -153,7 +156,7 @@ private:
         auto* search = reinterpret_cast<Search*>(parameter);
         wchar_t className[16] = {};
         GetClassNameW(window, className, 16);
-        if (std::wstring(className) == L"#32770" && IsWindowVisible(window) && GetDlgItem(window, search->marker)) {
+        if (std::wstring(className) == L"#32770" && IsWindowVisible(window) && Item(window, search->marker)) {
             search->found = window;
             return FALSE;
         }

@@ -184,7 +184,7 @@ TEST_P(InteractiveUpdate, TheInstallerDecidesWhatTheUserIsAsked)
 // Presses Cancel in window if it is the progress dialog (and then stops).
 BOOL CALLBACK PressCancelInProgressDialog(HWND window, LPARAM)
 {
-    return !GetDlgItem(window, IDC_PROGRESS) || !PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    return !DialogDriver::Item(window, IDC_PROGRESS) || !PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
 }
 
 // Every other way out of the run, with the result it gives.
@@ -317,7 +317,7 @@ TEST_P(InteractiveUpdate, WhatsNewEnlargesTheDialogAndShowsTheReleaseNotes)
                    after.left == before.left && after.right == before.right;
         }, 5000, "the dialog did not grow by 200 pixels at 96 DPI, in place");
         auto* browser = reinterpret_cast<CZV_WebBrowserControl*>(
-            GetWindowLongPtrW(GetDlgItem(offer, IDC_BROWSER), GWLP_USERDATA));
+            GetWindowLongPtrW(DialogDriver::Item(offer, IDC_BROWSER), GWLP_USERDATA));
         d.Check(DialogDriver::IsVisible(offer, IDC_BROWSER) && browser && browser->GetBrowser(), "no browser pane");
         // Read across threads: the browser only hands out the address it keeps.
         d.Wait([&] { return !(target = zvtest::FileShownBy(browser->GetBrowser())).empty(); }, 10000, "not navigated");

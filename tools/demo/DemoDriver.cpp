@@ -19,6 +19,7 @@
 // the program had to be ended).
 #include "WindowCapture.h"
 #include "resources/resource.h"
+#include "tests/support/ForeignDialogItem.h"
 
 #include <windows.h>
 
@@ -54,9 +55,10 @@ public:
         Wait([&] { return (found = FindDialog(marker)) != nullptr; }, what);
         return found;
     }
+    static HWND Item(HWND dialog, UINT id) { return zvtest::ForeignDialogItem(dialog, static_cast<int>(id)); }
     static bool IsVisible(HWND dialog, UINT id)
     {
-        HWND control = GetDlgItem(dialog, id);
+        HWND control = Item(dialog, id);
         return control && (GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) != 0;
     }
     static std::wstring Text(HWND dialog, UINT id)
@@ -64,13 +66,13 @@ public:
         wchar_t text[512] = {};
         DWORD_PTR copied = 0;
         // Sent to another process: the system copies the text across.
-        SendMessageTimeoutW(GetDlgItem(dialog, id), WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_BLOCK,
+        SendMessageTimeoutW(Item(dialog, id), WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_BLOCK,
                             5000, &copied);
         return text;
     }
     static void Click(HWND dialog, UINT id)
     {
-        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(Item(dialog, id)));
     }
     void Press(HWND dialog, UINT id)
     {
@@ -151,7 +153,7 @@ private:
     static BOOL CALLBACK FindProc(HWND window, LPARAM parameter)
     {
         auto* search = reinterpret_cast<Search*>(parameter);
-        if (IsDialogOf(window, search->processId) && GetDlgItem(window, search->marker)) {
+        if (IsDialogOf(window, search->processId) && Item(window, search->marker)) {
             search->found = window;
             return FALSE;
         }
@@ -191,8 +193,8 @@ void Walk(Driver& d, Answer answer)
         d.Wait([&] { return Driver::IsVisible(update, IDC_BROWSER); }, "the release notes pane");
         // Where no browser shows the page (Wine), the notes appear as text in
         // the pane (its child 1) a few seconds later.
-        const HWND pane = GetDlgItem(update, IDC_BROWSER);
-        for (int i = 0; i < 60 && !IsWindowVisible(GetDlgItem(pane, 1)); ++i)
+        const HWND pane = Driver::Item(update, IDC_BROWSER);
+        for (int i = 0; i < 60 && !IsWindowVisible(Driver::Item(pane, 1)); ++i)
             Sleep(100);
         d.Shot(update, L"3-release-notes");
     }

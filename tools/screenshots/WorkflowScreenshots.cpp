@@ -123,8 +123,8 @@ int wmain(int argc, wchar_t** argv)
             d.WaitVisible(update, IDC_BROWSER);
             // Where no browser shows the page (Wine), the notes appear as
             // text in the pane (its child 1) a few seconds later.
-            const HWND pane = GetDlgItem(update, IDC_BROWSER);
-            for (int i = 0; i < 60 && !IsWindowVisible(GetDlgItem(pane, 1)); ++i)
+            const HWND pane = DialogDriver::Item(update, IDC_BROWSER);
+            for (int i = 0; i < 60 && !IsWindowVisible(DialogDriver::Item(pane, 1)); ++i)
                 Sleep(100);
             Capture(update, L"3-release-notes");
             DialogDriver::Click(update, IDC_BTN_SHOW_CRM);
