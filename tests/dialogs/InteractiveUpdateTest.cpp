@@ -184,7 +184,8 @@ TEST_P(InteractiveUpdate, TheInstallerDecidesWhatTheUserIsAsked)
 // Presses Cancel in window if it is the progress dialog (and then stops).
 BOOL CALLBACK PressCancelInProgressDialog(HWND window, LPARAM)
 {
-    return !DialogDriver::Item(window, IDC_PROGRESS) || !PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    return !DialogDriver::Item(window, IDC_PROGRESS)
+           || !PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
 }
 
 // Every other way out of the run, with the result it gives.
